@@ -1,0 +1,25 @@
+// The program's name and the reporters that end every failing run.
+//
+// A reporter prints one line on standard error, "name: message" and, for the
+// errno forms, ": " and the system's text for errno as it stood on entry,
+// then exits with the status it is given. None of them returns.
+#ifndef RX50ORDER_DIAGNOSTICS_REPORTERS_H
+#define RX50ORDER_DIAGNOSTICS_REPORTERS_H
+
+#include <cstdarg>
+
+// Points into the argument vector once set; never copied.
+extern const char *program_name;
+
+// The part of argv0 after its last backslash, so that a Windows path shows
+// only the program's own name. A null argv0 (an empty argument vector) leaves
+// the built-in name.
+void set_program_name(const char *argv0);
+
+// The format may be null: the line then holds no message of its own.
+[[noreturn]] [[gnu::format(printf, 2, 3)]] void fail_errno(int status, const char *format, ...);
+[[noreturn]] [[gnu::format(printf, 2, 0)]] void vfail_errno(int status, const char *format, va_list args);
+[[noreturn]] [[gnu::format(printf, 2, 3)]] void fail(int status, const char *format, ...);
+[[noreturn]] [[gnu::format(printf, 2, 0)]] void vfail(int status, const char *format, va_list args);
+
+#endif

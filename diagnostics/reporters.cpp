@@ -5,11 +5,16 @@
 #include <cstdlib>
 #include <cstring>
 
-const char *program_name = "rx50order";
+namespace {
+constexpr const char *BUILT_IN_NAME = "rx50order";
+}
+
+const char *program_name = BUILT_IN_NAME;
 
 void set_program_name(const char *argv0)
 {
     if (argv0 == nullptr) {
+        program_name = BUILT_IN_NAME;
         return;
     }
     const char *last_backslash = std::strrchr(argv0, '\\');

@@ -12,8 +12,8 @@
 extern const char *program_name;
 
 // The part of argv0 after its last backslash, so that a Windows path shows
-// only the program's own name. A null argv0 (an empty argument vector) leaves
-// the built-in name.
+// only the program's own name. A null argv0 (an empty argument vector) gives
+// the built-in name, "rx50order".
 void set_program_name(const char *argv0);
 
 // The format may be null: the line then holds no message of its own.

@@ -1,0 +1,115 @@
+// Preloaded into the program under test to make one call fail in a way the
+// system will not fail on request: a failed seek on a regular file, a read
+// that comes up short or a write that transfers nothing at a chosen block,
+// a failing close. Only descriptors above standard error are touched, so the
+// program's own diagnostic always gets out.
+//
+// RX50ORDER_FAULT=call:nth:action, where call is read, write, lseek or
+// close; nth counts that call on those descriptors from 1, 0 meaning every
+// one; action is
+//   fail   return -1 with errno EIO,
+//   zero   transfer nothing and return 0,
+//   short  transfer at most 100 bytes.
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <dlfcn.h>
+#include <sys/types.h>
+#include <unistd.h>
+
+namespace {
+
+enum class Action { none, fail, zero, shorten };
+
+// The action for this call of `call`, counting it.
+Action fault_for(const char *call, int fd)
+{
+    static unsigned long calls_seen = 0;
+    const char *setting = std::getenv("RX50ORDER_FAULT");
+    const std::size_t call_length = std::strlen(call);
+    if (fd <= STDERR_FILENO || setting == nullptr || std::strncmp(setting, call, call_length) != 0 ||
+        setting[call_length] != ':') {
+        return Action::none;
+    }
+    char *rest = nullptr;
+    const unsigned long nth = std::strtoul(setting + call_length + 1, &rest, 10);
+    ++calls_seen;
+    if (nth != 0 && nth != calls_seen) {
+        return Action::none;
+    }
+    if (std::strcmp(rest, ":fail") == 0) {
+        return Action::fail;
+    }
+    if (std::strcmp(rest, ":zero") == 0) {
+        return Action::zero;
+    }
+    if (std::strcmp(rest, ":short") == 0) {
+        return Action::shorten;
+    }
+    std::abort(); // a mistyped setting must not pass for a passing test
+}
+
+template <typename Function> Function real(const char *name)
+{
+    return reinterpret_cast<Function>(dlsym(RTLD_NEXT, name));
+}
+
+constexpr std::size_t SHORT_TRANSFER = 100;
+
+} // namespace
+
+extern "C" ssize_t read(int fd, void *buffer, std::size_t count)
+{
+    static const auto real_read = real<ssize_t (*)(int, void *, std::size_t)>("read");
+    switch (fault_for("read", fd)) {
+    case Action::fail:
+        errno = EIO;
+        return -1;
+    case Action::zero:
+        return 0;
+    case Action::shorten:
+        return real_read(fd, buffer, count < SHORT_TRANSFER ? count : SHORT_TRANSFER);
+    case Action::none:
+        break;
+    }
+    return real_read(fd, buffer, count);
+}
+
+extern "C" ssize_t write(int fd, const void *buffer, std::size_t count)
+{
+    static const auto real_write = real<ssize_t (*)(int, const void *, std::size_t)>("write");
+    switch (fault_for("write", fd)) {
+    case Action::fail:
+        errno = EIO;
+        return -1;
+    case Action::zero:
+        return 0;
+    case Action::shorten:
+        return real_write(fd, buffer, count < SHORT_TRANSFER ? count : SHORT_TRANSFER);
+    case Action::none:
+        break;
+    }
+    return real_write(fd, buffer, count);
+}
+
+extern "C" off_t lseek(int fd, off_t offset, int whence)
+{
+    static const auto real_lseek = real<off_t (*)(int, off_t, int)>("lseek");
+    if (fault_for("lseek", fd) != Action::none) {
+        errno = EIO;
+        return -1;
+    }
+    return real_lseek(fd, offset, whence);
+}
+
+extern "C" int close(int fd)
+{
+    static const auto real_close = real<int (*)(int)>("close");
+    if (fault_for("close", fd) != Action::none) {
+        // The descriptor is released all the same, as a real failing close does.
+        real_close(fd);
+        errno = EIO;
+        return -1;
+    }
+    return real_close(fd);
+}

@@ -1,0 +1,122 @@
+"""Failures the system will not produce on request, injected into the real
+program: with libfiu where it can say what is wanted, otherwise with our own
+preloaded library (a fault at the n-th call on the image files only)."""
+
+import os
+
+import harness
+from harness import BLOCK_SIZE, ImageTestCase, options, read, write
+
+PREVIOUS_OUTPUT = b"an earlier output, kept until the output is opened\n" * 100
+EIO_TEXT = os.strerror(5)
+
+GATHER = ["pdp.img", "out.img"]
+SCATTER = ["-f", "pro.img", "out.img"]
+
+
+class FaultTestCase(ImageTestCase):
+
+    def run_with_fiu(self, fault_point, args, errno_value=None):
+        command = f"enable name={fault_point}"
+        if errno_value is not None:
+            command += f",failinfo={errno_value}"
+        return self.run_program(args, wrapper=[options.fiu_run, "-x", "-c", command])
+
+    def run_with_fault(self, fault, args):
+        return self.run_program(args, env={"LD_PRELOAD": options.fault_library, "RX50ORDER_FAULT": fault})
+
+    def name(self):
+        # fiu-run starts the program by its path, so that is the name shown.
+        return options.program
+
+
+class InputOpenFails(FaultTestCase):
+
+    def test_reports_and_leaves_the_output_path_alone(self):
+        for args in (GATHER, SCATTER):
+            for output_exists in (True, False):
+                with self.subTest(args=args, output_exists=output_exists):
+                    if output_exists:
+                        write(self.path("out.img"), PREVIOUS_OUTPUT)
+                    before = harness.snapshot(self.folder)
+                    result = self.run_with_fiu("posix/io/oc/open", args, errno_value=13)
+                    self.assert_fails(result, 69, f"{self.name()}: open: {args[-2]}: Permission denied\n")
+                    self.assertEqual(harness.snapshot(self.folder), before)
+                    self.assertEqual(os.path.exists(self.path("out.img")), output_exists)
+                    if output_exists:
+                        os.remove(self.path("out.img"))
+
+
+class CopyFails(FaultTestCase):
+
+    def test_failed_calls_are_reported_with_the_file_they_concern(self):
+        cases = [
+            # (fault point, errno, arguments, message after the name)
+            ("posix/io/rw/read", 5, GATHER, f"read: pdp.img: {EIO_TEXT}"),
+            ("posix/io/rw/read", 5, SCATTER, f"read: pro.img: {EIO_TEXT}"),
+            ("posix/io/rw/write", 28, GATHER, "write: out.img: No space left on device"),
+            ("posix/io/rw/write", 28, SCATTER, "write: out.img: No space left on device"),
+        ]
+        for fault_point, errno_value, args, message in cases:
+            with self.subTest(fault_point=fault_point, args=args):
+                result = self.run_with_fiu(fault_point, args, errno_value)
+                self.assert_fails(result, 74, f"{self.name()}: {message}\n")
+                self.assertEqual(read(self.path(args[-2])), self.pdp if args is GATHER else self.pro)
+
+    def test_short_reads_end_the_run_in_both_directions(self):
+        # libfiu cuts every read by a random amount; the first cut one ends the run.
+        for args in (GATHER, SCATTER):
+            with self.subTest(args=args):
+                result = self.run_with_fiu("posix/io/rw/read/reduce", args)
+                self.assert_fails(result, 74, f"{self.name()}: read: {args[-2]}: Short read\n")
+
+    def test_partial_writes_are_continued_to_the_whole_block(self):
+        for args, expected in ((GATHER, self.pro), (SCATTER, self.pdp)):
+            with self.subTest(args=args):
+                self.assert_succeeds(self.run_with_fiu("posix/io/rw/write/reduce", args))
+                self.assertEqual(read(self.path("out.img")), expected)
+
+    def test_faults_at_a_chosen_call(self):
+        cases = [
+            # (fault, arguments, status, message)
+            ("lseek:1:fail", GATHER, 74, f"lseek: pdp.img: {EIO_TEXT}"),
+            ("lseek:400:fail", GATHER, 74, f"lseek: pdp.img: {EIO_TEXT}"),
+            ("lseek:1:fail", SCATTER, 74, f"lseek: out.img: {EIO_TEXT}"),
+            ("lseek:800:fail", SCATTER, 74, f"lseek: out.img: {EIO_TEXT}"),
+            ("read:1:short", GATHER, 74, "read: pdp.img: Short read"),
+            ("read:800:short", GATHER, 74, "read: pdp.img: Short read"),
+            ("read:400:zero", GATHER, 74, "read: pdp.img: Short read"),
+            ("read:400:short", SCATTER, 74, "read: pro.img: Short read"),
+            ("read:800:zero", SCATTER, 74, "read: pro.img: Short read"),
+            ("read:400:fail", SCATTER, 74, f"read: pro.img: {EIO_TEXT}"),
+            ("write:1:zero", GATHER, 74, "write: out.img: Short write"),
+            ("write:800:zero", SCATTER, 74, "write: out.img: Short write"),
+            ("write:400:fail", SCATTER, 74, f"write: out.img: {EIO_TEXT}"),
+            # The input is closed first, then the output.
+            ("close:2:fail", GATHER, 74, f"close: out.img: {EIO_TEXT}"),
+            ("close:2:fail", SCATTER, 74, f"close: out.img: {EIO_TEXT}"),
+        ]
+        for fault, args, status, message in cases:
+            with self.subTest(fault=fault, args=args):
+                self.assert_fails(self.run_with_fault(fault, args), status, f"rx50order: {message}\n")
+                self.assertEqual(read(self.path(args[-2])), self.pdp if args is GATHER else self.pro)
+
+    def test_a_failed_close_of_the_input_changes_nothing(self):
+        self.assert_succeeds(self.run_with_fault("close:1:fail", GATHER))
+        self.assertEqual(read(self.path("out.img")), self.pro)
+
+    def test_partial_writes_of_every_block(self):
+        for args, expected in ((GATHER, self.pro), (SCATTER, self.pdp)):
+            with self.subTest(args=args):
+                self.assert_succeeds(self.run_with_fault("write:0:short", args))
+                self.assertEqual(read(self.path("out.img")), expected)
+
+    def test_output_keeps_the_blocks_written_before_the_failure(self):
+        # Gathering writes the output in sequence: 400 whole blocks stand.
+        self.assert_fails(self.run_with_fault("write:401:fail", GATHER), 74,
+                          f"rx50order: write: out.img: {EIO_TEXT}\n")
+        self.assertEqual(read(self.path("out.img")), self.pro[:400 * BLOCK_SIZE])
+
+
+if __name__ == "__main__":
+    harness.main()

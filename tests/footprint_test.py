@@ -1,0 +1,68 @@
+"""What a run costs: the system calls it makes, the memory it allocates and
+the libraries it loads. A plain C program is the bar."""
+
+import collections
+import os
+import re
+import subprocess
+
+import harness
+from harness import ImageTestCase, options, read
+
+
+class SystemCalls(ImageTestCase):
+
+    def calls_after_input_open(self, args, input_name):
+        trace = self.path("trace.txt")
+        self.assert_succeeds(self.run_program(args, wrapper=[options.strace, "-qq", "-o", trace]))
+        lines = read(trace).decode().splitlines()
+        opened = [i for i, line in enumerate(lines) if line.startswith("openat(") and f'"{input_name}"' in line]
+        self.assertEqual(len(opened), 1, lines)
+        # The stat family goes by several names from one C library to the next.
+        names = (re.sub(r"^(new)?f?stat(at)?(64)?$", "stat", line.split("(", 1)[0])
+                 for line in lines[opened[0] + 1:])
+        return collections.Counter(names)
+
+    def test_one_seek_read_and_write_per_block_and_nothing_else(self):
+        expected = collections.Counter({
+            "stat": 2,  # telling whether the output is the input
+            "openat": 1, "lseek": 800, "read": 800, "write": 800, "close": 2, "exit_group": 1,
+        })
+        for args, input_name in ((["pdp.img", "out.img"], "pdp.img"), (["-f", "pro.img", "out.img"], "pro.img")):
+            with self.subTest(args=args):
+                self.assertEqual(self.calls_after_input_open(args, input_name), expected)
+
+
+class Memory(ImageTestCase):
+
+    def test_no_heap_allocation_and_no_memory_error_on_any_path(self):
+        cases = [
+            (["pdp.img", "out.img"], 0),
+            (["-f", "pro.img", "out.img"], 0),
+            (["-x", "pdp.img", "out.img"], 64),
+            (["missing.img", "out.img"], 69),
+            (["pdp.img", "pdp.img"], 69),
+            (["pdp.img", "/dev/full"], 74),
+        ]
+        for args, status in cases:
+            with self.subTest(args=args):
+                log = self.path("valgrind.log")
+                result = self.run_program(args, wrapper=[
+                    options.valgrind, "--error-exitcode=99", f"--log-file={log}"])
+                self.assertEqual(result.returncode, status, result.stderr)
+                report = read(log).decode()
+                self.assertIn("total heap usage: 0 allocs, 0 frees, 0 bytes allocated", report)
+                self.assertIn("ERROR SUMMARY: 0 errors", report)
+
+
+class Libraries(ImageTestCase):
+
+    def test_needs_the_c_library_only(self):
+        dynamic = subprocess.run([options.readelf, "--dynamic", options.program], capture_output=True,
+                                 text=True, check=True).stdout
+        needed = re.findall(r"\(NEEDED\)\s+Shared library: \[(.+)\]", dynamic)
+        self.assertEqual([os.path.basename(name).split(".so")[0] for name in needed], ["libc"])
+
+
+if __name__ == "__main__":
+    harness.main()

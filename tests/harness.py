@@ -1,0 +1,136 @@
+"""Shared pieces of the whole-program tests: how to run the program, the
+images it works on, and an independent model of the two block orders."""
+
+import argparse
+import os
+import random
+import subprocess
+import sys
+import tempfile
+import unittest
+
+BLOCK_SIZE = 512
+BLOCK_COUNT = 800
+IMAGE_SIZE = BLOCK_SIZE * BLOCK_COUNT
+
+USAGE = ("usage: {0} [-t] pdp-rx-file pro-rx-file\n"
+         "       {0} -f pro-rx-file pdp-rx-file\n")
+
+# Filled in from the command line by main().
+options = argparse.Namespace()
+
+
+def pro_block_of_pdp_block(n):
+    """Where pdp block n stands in pro order: 2:1 interleave, a skew of 2 per
+    track, and the whole disk moved up one track."""
+    track, slot = divmod(n, 10)
+    interleaved = 2 * slot if slot <= 4 else 2 * slot - 9
+    return 10 * ((track + 1) % 80) + (interleaved + 2 * track) % 10
+
+
+def blocks(image):
+    return [image[b * BLOCK_SIZE:(b + 1) * BLOCK_SIZE] for b in range(BLOCK_COUNT)]
+
+
+def to_pro(pdp_image):
+    pro = [b""] * BLOCK_COUNT
+    for n, block in enumerate(blocks(pdp_image)):
+        pro[pro_block_of_pdp_block(n)] = block
+    return b"".join(pro)
+
+
+def to_pdp(pro_image):
+    pro = blocks(pro_image)
+    return b"".join(pro[pro_block_of_pdp_block(n)] for n in range(BLOCK_COUNT))
+
+
+def patterned_image(seed):
+    """Every byte value many times over, and no two blocks alike, so that a
+    block moved to the wrong place or a byte changed is always seen."""
+    return bytes((i * 7 + (i >> 9) * 13 + seed) & 0xFF for i in range(IMAGE_SIZE))
+
+
+def random_image(seed):
+    return random.Random(seed).randbytes(IMAGE_SIZE)
+
+
+def run(args, cwd, argv0="rx50order", env=None, wrapper=()):
+    """Runs the program with the given argument vector after argv0; a wrapper
+    (a fault injector, a tracer) stands in front of it when given."""
+    full_env = dict(os.environ)
+    full_env.update(env or {})
+    if wrapper:
+        command = [*wrapper, options.program, *args]
+        executable = None
+    else:
+        command = [argv0, *args]
+        executable = options.program
+    return subprocess.run(command, executable=executable, cwd=cwd, env=full_env,
+                          stdin=subprocess.DEVNULL, capture_output=True, timeout=60, check=False)
+
+
+def read(path):
+    with open(path, "rb") as file:
+        return file.read()
+
+
+def write(path, data):
+    with open(path, "wb") as file:
+        file.write(data)
+
+
+def snapshot(directory):
+    """Every regular file below directory with its contents, links left as links."""
+    files = {}
+    for root, _, names in os.walk(directory):
+        for name in names:
+            path = os.path.join(root, name)
+            if os.path.isfile(path) and not os.path.islink(path):
+                files[os.path.relpath(path, directory)] = read(path)
+    return files
+
+
+class ImageTestCase(unittest.TestCase):
+    """A fresh folder per test holding a pdp-order image and its pro-order
+    form, made by the model above rather than by the program."""
+
+    maxDiff = None
+
+    def setUp(self):
+        self._folder = tempfile.TemporaryDirectory(prefix="rx50order-test-")
+        self.folder = self._folder.name
+        self.pdp = patterned_image(0)
+        self.pro = to_pro(self.pdp)
+        write(self.path("pdp.img"), self.pdp)
+        write(self.path("pro.img"), self.pro)
+
+    def tearDown(self):
+        self._folder.cleanup()
+
+    def path(self, name):
+        return os.path.join(self.folder, name)
+
+    def run_program(self, args, **kwargs):
+        result = run(args, self.folder, **kwargs)
+        self.assertEqual(result.stdout, b"", "nothing is ever written on standard output")
+        return result
+
+    def assert_fails(self, result, status, stderr):
+        self.assertEqual((result.returncode, result.stderr.decode()), (status, stderr))
+
+    def assert_succeeds(self, result):
+        self.assertEqual((result.returncode, result.stderr.decode()), (0, ""))
+
+
+def main():
+    parser = argparse.ArgumentParser(add_help=False)
+    parser.add_argument("--program", required=True)
+    parser.add_argument("--fault-library")
+    parser.add_argument("--fiu-run")
+    parser.add_argument("--strace")
+    parser.add_argument("--valgrind")
+    parser.add_argument("--readelf")
+    known, rest = parser.parse_known_args()
+    for name, value in vars(known).items():
+        setattr(options, name, os.path.abspath(value) if name == "program" else value)
+    unittest.main(argv=[sys.argv[0], *rest])

@@ -1,5 +1,6 @@
 #include "conversion/run.h"
 
+#include "conversion/platform.h"
 #include "conversion/same_file.h"
 #include "conversion/sector_map.h"
 #include "diagnostics/reporters.h"
@@ -11,10 +12,6 @@
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
-
-#ifndef O_BINARY
-#define O_BINARY 0 // Only Windows tells text files from binary ones.
-#endif
 
 namespace {
 
@@ -48,7 +45,7 @@ void seek_to_block(int fd, const char *path, std::uint16_t block)
 
 void read_block(int fd, const char *path, unsigned char *block)
 {
-    const ssize_t count = read(fd, block, BLOCK_SIZE);
+    const ssize_t count = read(fd, block, static_cast<io_count>(BLOCK_SIZE));
     if (count < 0) {
         fail_errno(EXIT_IO_ERROR, "read: %s", path);
     }
@@ -63,7 +60,7 @@ void write_block(int fd, const char *path, const unsigned char *block)
 {
     std::size_t written = 0;
     while (written < BLOCK_SIZE) {
-        const ssize_t count = write(fd, block + written, BLOCK_SIZE - written);
+        const ssize_t count = write(fd, block + written, static_cast<io_count>(BLOCK_SIZE - written));
         if (count < 0) {
             fail_errno(EXIT_IO_ERROR, "write: %s", path);
         }
@@ -108,7 +105,7 @@ int run_conversion(int argc, char *argv[])
         fail(EXIT_UNAVAILABLE, "Invalid file size of %s", input_path);
     }
 
-    const int input_fd = open(input_path, O_RDONLY | O_BINARY);
+    const int input_fd = open(input_path, O_RDONLY | BINARY_MODE);
     if (input_fd < 0) {
         fail_errno(EXIT_UNAVAILABLE, "open: %s", input_path);
     }
@@ -117,7 +114,7 @@ int run_conversion(int argc, char *argv[])
     if (names_same_file(input_fd, output_path)) {
         fail(EXIT_UNAVAILABLE, "Input and output are the same file: %s", output_path);
     }
-    const int output_fd = open(output_path, O_WRONLY | O_CREAT | O_TRUNC | O_BINARY, 0644);
+    const int output_fd = open(output_path, O_WRONLY | O_CREAT | O_TRUNC | BINARY_MODE, NEW_FILE_PERMISSIONS);
     if (output_fd < 0) {
         fail_errno(EXIT_UNAVAILABLE, "open: %s", output_path);
     }

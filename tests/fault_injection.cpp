@@ -92,14 +92,30 @@ extern "C" ssize_t write(int fd, const void *buffer, std::size_t count)
     return real_write(fd, buffer, count);
 }
 
-extern "C" off_t lseek(int fd, off_t offset, int whence)
+namespace {
+
+template <typename Offset> Offset faulty_lseek(Offset (*real_lseek)(int, Offset, int), int fd, Offset offset, int whence)
 {
-    static const auto real_lseek = real<off_t (*)(int, off_t, int)>("lseek");
     if (fault_for("lseek", fd) != Action::none) {
         errno = EIO;
         return -1;
     }
     return real_lseek(fd, offset, whence);
+}
+
+} // namespace
+
+// With 64-bit offsets the C library's headers send lseek to lseek64.
+extern "C" off_t lseek(int fd, off_t offset, int whence)
+{
+    static const auto real_lseek = real<off_t (*)(int, off_t, int)>("lseek");
+    return faulty_lseek(real_lseek, fd, offset, whence);
+}
+
+extern "C" off64_t lseek64(int fd, off64_t offset, int whence)
+{
+    static const auto real_lseek64 = real<off64_t (*)(int, off64_t, int)>("lseek64");
+    return faulty_lseek(real_lseek64, fd, offset, whence);
 }
 
 extern "C" int close(int fd)

@@ -13,8 +13,8 @@ BLOCK_SIZE = 512
 BLOCK_COUNT = 800
 IMAGE_SIZE = BLOCK_SIZE * BLOCK_COUNT
 
-USAGE = ("usage: {0} [-t] pdp-rx-file pro-rx-file\n"
-         "       {0} -f pro-rx-file pdp-rx-file\n")
+USAGE = ("usage: {name} [-t] pdp-rx-file pro-rx-file\n"
+         "       {name} -f pro-rx-file pdp-rx-file\n")
 
 # Filled in from the command line by main().
 options = argparse.Namespace()
@@ -54,19 +54,38 @@ def random_image(seed):
     return random.Random(seed).randbytes(IMAGE_SIZE)
 
 
-def run(args, cwd, argv0="rx50order", env=None, wrapper=()):
-    """Runs the program with the given argument vector after argv0; a wrapper
-    (a fault injector, a tracer) stands in front of it when given."""
+def windows():
+    return options.platform == "windows"
+
+
+def program_name():
+    """The name the program shows when started by its own path: the part of
+    argv[0] after the last backslash, which on Windows is the whole file name."""
+    return os.path.basename(options.program) if windows() else "rx50order"
+
+
+def run(args, cwd, argv0=None, env=None, wrapper=(), program=None):
+    """Runs the program with the given arguments; argv0 is set where the
+    platform lets it be, and a wrapper (a fault injector, a tracer) stands in
+    front of the program when given."""
+    program = program or options.program
     full_env = dict(os.environ)
     full_env.update(env or {})
-    if wrapper:
-        command = [*wrapper, options.program, *args]
-        executable = None
+    executable = None
+    if windows():
+        assert argv0 is None and not wrapper, "Wine gives the program its own path as argv[0]"
+        command = [options.emulator, program, *args]
+    elif wrapper:
+        command = [*wrapper, program, *args]
     else:
-        command = [argv0, *args]
-        executable = options.program
-    return subprocess.run(command, executable=executable, cwd=cwd, env=full_env,
-                          stdin=subprocess.DEVNULL, capture_output=True, timeout=60, check=False)
+        command = [argv0 or "rx50order", *args]
+        executable = program
+    result = subprocess.run(command, executable=executable, cwd=cwd, env=full_env,
+                            stdin=subprocess.DEVNULL, capture_output=True, timeout=60, check=False)
+    if windows():
+        # Standard error is a text stream there: lines end in CR LF.
+        result.stderr = result.stderr.replace(b"\r\n", b"\n")
+    return result
 
 
 def read(path):
@@ -116,7 +135,13 @@ class ImageTestCase(unittest.TestCase):
         return result
 
     def assert_fails(self, result, status, stderr):
-        self.assertEqual((result.returncode, result.stderr.decode()), (status, stderr))
+        """stderr may name the program as {name}."""
+        expected = stderr.replace("{name}", program_name())
+        self.assertEqual((result.returncode, result.stderr.decode()), (status, expected))
+
+    def posix_only(self, why):
+        if windows():
+            self.skipTest(f"POSIX only: {why}")
 
     def assert_succeeds(self, result):
         self.assertEqual((result.returncode, result.stderr.decode()), (0, ""))
@@ -125,6 +150,8 @@ class ImageTestCase(unittest.TestCase):
 def main():
     parser = argparse.ArgumentParser(add_help=False)
     parser.add_argument("--program", required=True)
+    parser.add_argument("--platform", choices=["posix", "windows"], default="posix")
+    parser.add_argument("--emulator")
     parser.add_argument("--fault-library")
     parser.add_argument("--fiu-run")
     parser.add_argument("--strace")

@@ -31,9 +31,11 @@ int tflag = 0;
     std::exit(EXIT_USAGE);
 }
 
+// Widened before the shift so that no block number can overflow.
 off_t block_offset(std::uint16_t block)
 {
-    return static_cast<off_t>(static_cast<std::uint32_t>(block) << 9);
+    const std::uint32_t offset = std::uint32_t{block} << 9;
+    return static_cast<off_t>(offset);
 }
 
 void seek_to_block(int fd, const char *path, std::uint16_t block)
@@ -105,6 +107,7 @@ int run_conversion(int argc, char *argv[])
         fail(EXIT_UNAVAILABLE, "Invalid file size of %s", input_path);
     }
 
+    // cppcheck-suppress badBitmaskCheck ; BINARY_MODE is zero but on Windows
     const int input_fd = open(input_path, O_RDONLY | BINARY_MODE);
     if (input_fd < 0) {
         fail_errno(EXIT_UNAVAILABLE, "open: %s", input_path);
@@ -114,6 +117,7 @@ int run_conversion(int argc, char *argv[])
     if (names_same_file(input_fd, output_path)) {
         fail(EXIT_UNAVAILABLE, "Input and output are the same file: %s", output_path);
     }
+    // cppcheck-suppress badBitmaskCheck ; as above
     const int output_fd = open(output_path, O_WRONLY | O_CREAT | O_TRUNC | BINARY_MODE, NEW_FILE_PERMISSIONS);
     if (output_fd < 0) {
         fail_errno(EXIT_UNAVAILABLE, "open: %s", output_path);

@@ -25,9 +25,8 @@ bool names_same_file(int input_fd, const char *output_path)
     // No access asked for, and every kind of sharing allowed, so that merely
     // looking cannot fail or get in anyone's way. Backup semantics let a
     // folder be opened too.
-    const HANDLE output_handle =
-        CreateFileA(output_path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    const HANDLE output_handle = CreateFileA(output_path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                             nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     BY_HANDLE_FILE_INFORMATION output_identity{};
     const bool output_identified = identify(output_handle, &output_identity);
     if (output_handle != INVALID_HANDLE_VALUE) {

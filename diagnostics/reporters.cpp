@@ -39,6 +39,7 @@ void fail_errno(int status, const char *format, ...)
     va_list args;
     va_start(args, format);
     vfail_errno(status, format, args);
+    va_end(args); // pairs with va_start as the language asks, though never reached
 }
 
 void vfail(int status, const char *format, va_list args)
@@ -56,4 +57,5 @@ void fail(int status, const char *format, ...)
     va_list args;
     va_start(args, format);
     vfail(status, format, args);
+    va_end(args); // pairs with va_start as the language asks, though never reached
 }

@@ -21,10 +21,10 @@ TEST(ProgramName, IsThePartAfterTheLastBackslash)
     const Case cases[] = {
         {"bin\\tools\\conv", "conv"},
         {"C:\\tools\\rx50order.exe", "rx50order.exe"},
-        {"./conv", "./conv"},           // a forward slash is part of the name
+        {"./conv", "./conv"}, // a forward slash is part of the name
         {"a/b\\c/d", "c/d"},
         {"conv", "conv"},
-        {"bin\\tools\\", ""},           // ends in a backslash: the empty name
+        {"bin\\tools\\", ""}, // ends in a backslash: the empty name
         {"", ""},
     };
     for (const Case &c : cases) {
@@ -72,8 +72,8 @@ TEST(ReportersDeathTest, PrintOneLineAndExitWithTheGivenStatus)
     const Case cases[] = {
         {"fail with a format", [] { fail(69, "Invalid file size of %s", "disk.img"); }, 69,
          "conv: Invalid file size of disk.img\n"},
-        {"fail, % in an argument is printed as it stands", [] { fail(74, "read: %s: Short read", "100%s.img"); },
-         74, "conv: read: 100%s.img: Short read\n"},
+        {"fail, % in an argument is printed as it stands", [] { fail(74, "read: %s: Short read", "100%s.img"); }, 74,
+         "conv: read: 100%s.img: Short read\n"},
         {"fail without a format", [] { fail(3, nullptr); }, 3, "conv: \n"},
         {"vfail", [] { call_vfail(74, "write: %s: Short write", "out.img"); }, 74,
          "conv: write: out.img: Short write\n"},

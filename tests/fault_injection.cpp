@@ -1,19 +1,23 @@
 // Preloaded into the program under test to make one call fail in a way the
 // system will not fail on request: a failed seek on a regular file, a read
 // that comes up short or a write that transfers nothing at a chosen block,
-// a failing close. Only descriptors above standard error are touched, so the
-// program's own diagnostic always gets out.
+// a failing close, a failing open that leaves later opens alone (the ones
+// that save coverage counts at exit, say). Only descriptors above standard
+// error are touched, so the program's own diagnostic always gets out, and
+// only in the program itself, not in a tool that starts it (valgrind).
 //
-// RX50ORDER_FAULT=call:nth:action, where call is read, write, lseek or
+// RX50ORDER_FAULT=call:nth:action, where call is open, read, write, lseek or
 // close; nth counts that call on those descriptors from 1, 0 meaning every
 // one; action is
-//   fail   return -1 with errno EIO,
+//   fail   return -1 with errno EIO (EACCES for open),
 //   zero   transfer nothing and return 0,
 //   short  transfer at most 100 bytes.
 #include <cerrno>
+#include <cstdarg>
 #include <cstdlib>
 #include <cstring>
 #include <dlfcn.h>
+#include <fcntl.h>
 #include <sys/types.h>
 #include <unistd.h>
 
@@ -21,14 +25,17 @@ namespace {
 
 enum class Action { none, fail, zero, shorten };
 
+// Stands for the descriptor an open has not yet made.
+constexpr int NEW_DESCRIPTOR = STDERR_FILENO + 1;
+
 // The action for this call of `call`, counting it.
 Action fault_for(const char *call, int fd)
 {
     static unsigned long calls_seen = 0;
     const char *setting = std::getenv("RX50ORDER_FAULT");
     const std::size_t call_length = std::strlen(call);
-    if (fd <= STDERR_FILENO || setting == nullptr || std::strncmp(setting, call, call_length) != 0 ||
-        setting[call_length] != ':') {
+    if (fd <= STDERR_FILENO || std::strcmp(program_invocation_short_name, "rx50order") != 0 || setting == nullptr ||
+        std::strncmp(setting, call, call_length) != 0 || setting[call_length] != ':') {
         return Action::none;
     }
     char *rest = nullptr;
@@ -57,6 +64,41 @@ template <typename Function> Function real(const char *name)
 constexpr std::size_t SHORT_TRANSFER = 100;
 
 } // namespace
+
+namespace {
+
+int faulty_open(int (*real_open)(const char *, int, ...), const char *path, int flags, va_list rest)
+{
+    const mode_t mode = (flags & O_CREAT) != 0 ? static_cast<mode_t>(va_arg(rest, unsigned int)) : 0;
+    if (fault_for("open", NEW_DESCRIPTOR) != Action::none) {
+        errno = EACCES;
+        return -1;
+    }
+    return real_open(path, flags, mode);
+}
+
+} // namespace
+
+// With 64-bit offsets the C library's headers send open to open64.
+extern "C" int open(const char *path, int flags, ...)
+{
+    static const auto real_open = real<int (*)(const char *, int, ...)>("open");
+    va_list rest;
+    va_start(rest, flags);
+    const int fd = faulty_open(real_open, path, flags, rest);
+    va_end(rest);
+    return fd;
+}
+
+extern "C" int open64(const char *path, int flags, ...)
+{
+    static const auto real_open64 = real<int (*)(const char *, int, ...)>("open64");
+    va_list rest;
+    va_start(rest, flags);
+    const int fd = faulty_open(real_open64, path, flags, rest);
+    va_end(rest);
+    return fd;
+}
 
 extern "C" ssize_t read(int fd, void *buffer, std::size_t count)
 {
@@ -94,7 +136,8 @@ extern "C" ssize_t write(int fd, const void *buffer, std::size_t count)
 
 namespace {
 
-template <typename Offset> Offset faulty_lseek(Offset (*real_lseek)(int, Offset, int), int fd, Offset offset, int whence)
+template <typename Offset>
+Offset faulty_lseek(Offset (*real_lseek)(int, Offset, int), int fd, Offset offset, int whence)
 {
     if (fault_for("lseek", fd) != Action::none) {
         errno = EIO;

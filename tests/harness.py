@@ -16,6 +16,10 @@ IMAGE_SIZE = BLOCK_SIZE * BLOCK_COUNT
 USAGE = ("usage: {name} [-t] pdp-rx-file pro-rx-file\n"
          "       {name} -f pro-rx-file pdp-rx-file\n")
 
+# The status memcheck ends a run with when it finds an error; the program
+# itself never uses it.
+MEMCHECK_ERROR = 99
+
 # Filled in from the command line by main().
 options = argparse.Namespace()
 
@@ -58,20 +62,27 @@ def windows():
     return options.platform == "windows"
 
 
-def program_name():
-    """The name the program shows when started by its own path: the part of
-    argv[0] after the last backslash, which on Windows is the whole file name."""
-    return os.path.basename(options.program) if windows() else "rx50order"
+def shown_name(argv0, started_by_path):
+    """The name the program shows: the part of argv[0] after the last
+    backslash. Wine, valgrind and fiu-run start it by its path, which on
+    Windows ends in the file name."""
+    if windows():
+        return os.path.basename(options.program)
+    return options.program if started_by_path else argv0 or "rx50order"
 
 
-def run(args, cwd, argv0=None, env=None, wrapper=(), program=None):
+def run(args, cwd, argv0=None, env=None, wrapper=(), program=None, valgrind_log=None):
     """Runs the program with the given arguments; argv0 is set where the
     platform lets it be, and a wrapper (a fault injector, a tracer) stands in
-    front of the program when given."""
+    front of the program when given. With valgrind_log, the program runs under
+    valgrind's memcheck, which reports there."""
     program = program or options.program
     full_env = dict(os.environ)
     full_env.update(env or {})
     executable = None
+    if valgrind_log:
+        assert argv0 is None, "valgrind starts the program by its path"
+        wrapper = [*wrapper, options.valgrind, f"--error-exitcode={MEMCHECK_ERROR}", f"--log-file={valgrind_log}"]
     if windows():
         assert argv0 is None and not wrapper, "Wine gives the program its own path as argv[0]"
         command = [options.emulator, program, *args]
@@ -81,10 +92,11 @@ def run(args, cwd, argv0=None, env=None, wrapper=(), program=None):
         command = [argv0 or "rx50order", *args]
         executable = program
     result = subprocess.run(command, executable=executable, cwd=cwd, env=full_env,
-                            stdin=subprocess.DEVNULL, capture_output=True, timeout=60, check=False)
+                            stdin=subprocess.DEVNULL, capture_output=True, timeout=120, check=False)
     if windows():
         # Standard error is a text stream there: lines end in CR LF.
         result.stderr = result.stderr.replace(b"\r\n", b"\n")
+    result.name = shown_name(argv0, started_by_path=bool(wrapper))
     return result
 
 
@@ -118,6 +130,8 @@ class ImageTestCase(unittest.TestCase):
     def setUp(self):
         self._folder = tempfile.TemporaryDirectory(prefix="rx50order-test-")
         self.folder = self._folder.name
+        # Beside the images, not among them: a test may compare every file there.
+        self._logs = tempfile.TemporaryDirectory(prefix="rx50order-memcheck-")
         self.pdp = patterned_image(0)
         self.pro = to_pro(self.pdp)
         write(self.path("pdp.img"), self.pdp)
@@ -125,19 +139,41 @@ class ImageTestCase(unittest.TestCase):
 
     def tearDown(self):
         self._folder.cleanup()
+        self._logs.cleanup()
 
     def path(self, name):
         return os.path.join(self.folder, name)
 
     def run_program(self, args, **kwargs):
-        result = run(args, self.folder, **kwargs)
+        """Runs the program in the test's folder. With --memcheck every run is
+        also a memory check: no error and not one heap allocation."""
+        if options.memcheck and kwargs.get("argv0"):
+            self.skipTest("under memcheck the program is started by its path, so argv[0] cannot be chosen")
+        log = os.path.join(self._logs.name, "memcheck.log") if options.memcheck else None
+        result = run(args, self.folder, valgrind_log=log, **kwargs)
         self.assertEqual(result.stdout, b"", "nothing is ever written on standard output")
+        if log:
+            report = read(log).decode()
+            self.assertNotEqual(result.returncode, MEMCHECK_ERROR, report)
+            self.assertIn("ERROR SUMMARY: 0 errors", report)
+            self.assertIn("total heap usage: 0 allocs, 0 frees, 0 bytes allocated", report)
+            os.remove(log)
         return result
 
     def assert_fails(self, result, status, stderr):
         """stderr may name the program as {name}."""
-        expected = stderr.replace("{name}", program_name())
+        expected = stderr.replace("{name}", result.name)
         self.assertEqual((result.returncode, result.stderr.decode()), (status, expected))
+
+    def assert_usage(self, result, unknown_option=False):
+        """The usage text, after the option parser's own line (in its own
+        words) for an unknown option letter, here always x."""
+        self.assertEqual(result.returncode, 64)
+        text = result.stderr.decode()
+        if unknown_option:
+            parser_line, text = text.split("\n", 1)
+            self.assertIn("x", parser_line)
+        self.assertEqual(text, USAGE.format(name=result.name))
 
     def posix_only(self, why):
         if windows():
@@ -147,8 +183,11 @@ class ImageTestCase(unittest.TestCase):
         self.assertEqual((result.returncode, result.stderr.decode()), (0, ""))
 
 
+# A suite may add options of its own before calling main().
+parser = argparse.ArgumentParser(add_help=False)
+
+
 def main():
-    parser = argparse.ArgumentParser(add_help=False)
     parser.add_argument("--program", required=True)
     parser.add_argument("--platform", choices=["posix", "windows"], default="posix")
     parser.add_argument("--emulator")
@@ -156,6 +195,8 @@ def main():
     parser.add_argument("--fiu-run")
     parser.add_argument("--strace")
     parser.add_argument("--valgrind")
+    parser.add_argument("--memcheck", action="store_true", help="run every run of the program under valgrind")
+    parser.add_argument("--coverage", action="store_true", help="the program saves coverage counts at exit")
     parser.add_argument("--readelf")
     known, rest = parser.parse_known_args()
     for name, value in vars(known).items():

@@ -178,11 +178,7 @@ class EarlyFailures(ImageTestCase):
     def test_unknown_option_gets_the_parsers_line_then_the_usage(self):
         for args in (["-x", "pdp.img", "out.img"], ["-fx", "pro.img", "out.img"]):
             with self.subTest(args=args):
-                result = self.run_program(args)
-                self.assertEqual(result.returncode, 64)
-                parser_line, usage = result.stderr.decode().split("\n", 1)
-                self.assertIn("x", parser_line)
-                self.assertEqual(usage, USAGE.format(name=harness.program_name()))
+                self.assert_usage(self.run_program(args), unknown_option=True)
                 self.assertFalse(os.path.exists(self.path("out.img")))
 
 

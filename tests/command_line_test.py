@@ -76,7 +76,8 @@ class RandomCommandLines(ImageTestCase):
         if target in self.names_of(source):
             return 69, f"{{name}}: Input and output are the same file: {target}\n", None
         if os.path.isdir(self.path(target)):
-            return 69, f"{{name}}: open: {target}: Is a directory\n", None
+            error = "Permission denied" if harness.windows() else "Is a directory"
+            return 69, f"{{name}}: open: {target}: {error}\n", None
         image = read(self.path(source))
         return 0, "", (target, harness.to_pdp(image) if pro_to_pdp else harness.to_pro(image))
 

@@ -1,0 +1,117 @@
+"""What a user installs: the staging install, the manual, and the package
+of the platform (a Debian package, or the Windows .zip)."""
+
+import os
+import subprocess
+import tempfile
+import unittest
+import zipfile
+
+import harness
+from harness import options
+
+VERSION_LINE = "version {version}."
+
+
+def files_below(root):
+    return sorted(os.path.relpath(os.path.join(folder, name), root)
+                  for folder, _, names in os.walk(root) for name in names)
+
+
+class PackageTestCase(unittest.TestCase):
+
+    def setUp(self):
+        self._folder = tempfile.TemporaryDirectory(prefix="rx50order-package-")
+        self.folder = self._folder.name
+
+    def tearDown(self):
+        self._folder.cleanup()
+
+    def cpack(self, generator):
+        subprocess.run([options.cpack, "--config", os.path.join(options.build_dir, "CPackConfig.cmake"),
+                        "-G", generator, "-B", self.folder], check=True, capture_output=True)
+        [package] = [name for name in os.listdir(self.folder)
+                     if name.endswith({"DEB": ".deb", "ZIP": ".zip"}[generator])]
+        return os.path.join(self.folder, package)
+
+
+class Install(PackageTestCase):
+
+    def setUp(self):
+        super().setUp()
+        if harness.windows():
+            self.skipTest("the Windows build is packaged as a .zip")
+
+    def install(self, *args):
+        staging = os.path.join(self.folder, "staging")
+        subprocess.run([options.cmake, "--install", options.build_dir, *args], check=True, capture_output=True,
+                       env=dict(os.environ, DESTDIR=staging))
+        return staging
+
+    def test_installs_exactly_the_program_its_manual_and_its_documents(self):
+        for args, prefix in (([], options.install_prefix), (["--prefix", "/opt/rx50order"], "/opt/rx50order")):
+            with self.subTest(prefix=prefix):
+                staging = self.install(*args)
+                root = prefix.lstrip("/")
+                self.assertEqual(files_below(staging), sorted([
+                    f"{root}/bin/rx50order",
+                    f"{root}/share/doc/rx50order/LICENSE",
+                    f"{root}/share/doc/rx50order/README.md",
+                    f"{root}/share/man/man1/rx50order.1",
+                ]))
+                program = os.path.join(staging, root, "bin/rx50order")
+                self.assertTrue(os.access(program, os.X_OK))
+                manual = harness.read(os.path.join(staging, root, "share/man/man1/rx50order.1")).decode()
+                self.assertIn(VERSION_LINE.format(version=options.version), manual)
+                subprocess.run(["rm", "-rf", staging], check=True)
+
+    def test_manual_is_clean_under_mandoc_lint(self):
+        result = subprocess.run([options.mandoc, "-Tlint", os.path.join(options.build_dir, "rx50order.1")],
+                                capture_output=True, text=True, check=False)
+        # mandoc also holds cross references against the machine's own
+        # manual database; what that says is about the machine, not the page.
+        findings = [line for line in (result.stdout + result.stderr).splitlines()
+                    if "outdated mandoc.db" not in line]
+        self.assertEqual((result.returncode, findings), (0, []))
+
+    def test_debian_package_says_what_it_is_and_holds_what_is_installed(self):
+        package = self.cpack("DEB")
+        def field(name):
+            return subprocess.run(["dpkg-deb", "--field", package, name], capture_output=True, text=True,
+                                  check=True).stdout.strip()
+        self.assertEqual(field("Package"), "rx50order")
+        self.assertEqual(field("Version"), options.version)
+        self.assertEqual(field("Section"), "utils")
+        self.assertEqual(field("Architecture"), "amd64")
+        self.assertRegex(field("Depends"), r"^libc6 \(>= [0-9.]+\)$", "worked out by dpkg-shlibdeps")
+        self.assertTrue(field("Description").startswith("Convert RX50 floppy-disk images"))
+        contents = subprocess.run(["dpkg-deb", "--contents", package], capture_output=True, text=True,
+                                  check=True).stdout
+        files = sorted(line.split()[-1] for line in contents.splitlines() if not line.startswith("d"))
+        self.assertEqual(files, ["./usr/bin/rx50order", "./usr/share/doc/rx50order/LICENSE",
+                                 "./usr/share/doc/rx50order/README.md", "./usr/share/man/man1/rx50order.1"])
+
+
+class WindowsArchive(PackageTestCase):
+
+    def setUp(self):
+        super().setUp()
+        if not harness.windows():
+            self.skipTest("the Linux build is packaged as a Debian package")
+
+    def test_holds_the_program_readme_licence_and_manual(self):
+        archive = zipfile.ZipFile(self.cpack("ZIP"))
+        top = f"rx50order-{options.version}-windows-x86_64/"
+        self.assertEqual(sorted(archive.namelist()), sorted(
+            top + name for name in ("rx50order.exe", "README.md", "LICENSE", "rx50order.html")))
+        self.assertIn(VERSION_LINE.format(version=options.version), archive.read(top + "rx50order.html").decode())
+
+
+if __name__ == "__main__":
+    harness.parser.add_argument("--build-dir", required=True)
+    harness.parser.add_argument("--version", required=True)
+    harness.parser.add_argument("--install-prefix", required=True)
+    harness.parser.add_argument("--cmake", required=True)
+    harness.parser.add_argument("--cpack", required=True)
+    harness.parser.add_argument("--mandoc", required=True)
+    harness.main()

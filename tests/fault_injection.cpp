@@ -100,38 +100,38 @@ extern "C" int open64(const char *path, int flags, ...)
     return fd;
 }
 
-extern "C" ssize_t read(int fd, void *buffer, std::size_t count)
+namespace {
+
+// A read or a write: Buffer is void * or const void *.
+template <typename Buffer> ssize_t faulty_transfer(const char *call, ssize_t (*real_transfer)(int, Buffer, std::size_t),
+                                                   int fd, Buffer buffer, std::size_t count)
 {
-    static const auto real_read = real<ssize_t (*)(int, void *, std::size_t)>("read");
-    switch (fault_for("read", fd)) {
+    switch (fault_for(call, fd)) {
     case Action::fail:
         errno = EIO;
         return -1;
     case Action::zero:
         return 0;
     case Action::shorten:
-        return real_read(fd, buffer, count < SHORT_TRANSFER ? count : SHORT_TRANSFER);
+        return real_transfer(fd, buffer, count < SHORT_TRANSFER ? count : SHORT_TRANSFER);
     case Action::none:
         break;
     }
-    return real_read(fd, buffer, count);
+    return real_transfer(fd, buffer, count);
+}
+
+} // namespace
+
+extern "C" ssize_t read(int fd, void *buffer, std::size_t count)
+{
+    static const auto real_read = real<ssize_t (*)(int, void *, std::size_t)>("read");
+    return faulty_transfer("read", real_read, fd, buffer, count);
 }
 
 extern "C" ssize_t write(int fd, const void *buffer, std::size_t count)
 {
     static const auto real_write = real<ssize_t (*)(int, const void *, std::size_t)>("write");
-    switch (fault_for("write", fd)) {
-    case Action::fail:
-        errno = EIO;
-        return -1;
-    case Action::zero:
-        return 0;
-    case Action::shorten:
-        return real_write(fd, buffer, count < SHORT_TRANSFER ? count : SHORT_TRANSFER);
-    case Action::none:
-        break;
-    }
-    return real_write(fd, buffer, count);
+    return faulty_transfer("write", real_write, fd, buffer, count);
 }
 
 namespace {

@@ -77,10 +77,16 @@ class CopyFails(FaultTestCase):
                 self.assert_fails(result, 74, f"{{name}}: read: {args[-2]}: Short read\n")
 
     def test_partial_writes_are_continued_to_the_whole_block(self):
-        for args, expected in ((GATHER, self.pro), (SCATTER, self.pdp)):
-            with self.subTest(args=args):
-                self.assert_succeeds(self.run_with_fiu("posix/io/rw/write/reduce", args))
-                self.assertEqual(read(self.path("out.img")), expected)
+        injectors = {
+            # libfiu cuts every write by a random amount, ours to 100 bytes.
+            "fiu": lambda args: self.run_with_fiu("posix/io/rw/write/reduce", args),
+            "own": lambda args: self.run_with_fault("write:0:short", args),
+        }
+        for injector, run in injectors.items():
+            for args, expected in ((GATHER, self.pro), (SCATTER, self.pdp)):
+                with self.subTest(injector=injector, args=args):
+                    self.assert_succeeds(run(args))
+                    self.assertEqual(read(self.path("out.img")), expected)
 
     def test_faults_at_a_chosen_call(self):
         cases = [
@@ -110,12 +116,6 @@ class CopyFails(FaultTestCase):
     def test_a_failed_close_of_the_input_changes_nothing(self):
         self.assert_succeeds(self.run_with_fault("close:1:fail", GATHER))
         self.assertEqual(read(self.path("out.img")), self.pro)
-
-    def test_partial_writes_of_every_block(self):
-        for args, expected in ((GATHER, self.pro), (SCATTER, self.pdp)):
-            with self.subTest(args=args):
-                self.assert_succeeds(self.run_with_fault("write:0:short", args))
-                self.assertEqual(read(self.path("out.img")), expected)
 
     def test_output_keeps_the_blocks_written_before_the_failure(self):
         # Gathering writes the output in sequence: 400 whole blocks stand.

@@ -16,6 +16,9 @@ IMAGE_SIZE = BLOCK_SIZE * BLOCK_COUNT
 USAGE = ("usage: {name} [-t] pdp-rx-file pro-rx-file\n"
          "       {name} -f pro-rx-file pdp-rx-file\n")
 
+# What stands at the output path before a run that must not touch it.
+PREVIOUS_OUTPUT = b"an earlier output, kept until the output is opened\n" * 100
+
 # The status memcheck ends a run with when it finds an error; the program
 # itself never uses it.
 MEMCHECK_ERROR = 99
@@ -164,6 +167,23 @@ class ImageTestCase(unittest.TestCase):
         """stderr may name the program as {name}."""
         expected = stderr.replace("{name}", result.name)
         self.assertEqual((result.returncode, result.stderr.decode()), (status, expected))
+
+    def assert_fails_leaving_output_alone(self, run, status, stderr):
+        """For a run that fails before opening the output, out.img: run()
+        twice, once with an earlier output there and once with none. Each
+        time the failure is reported and nothing in the folder changes: the
+        earlier output stays as it was, a missing one is not created."""
+        output = self.path("out.img")
+        for output_exists in (True, False):
+            with self.subTest(output_exists=output_exists):
+                if output_exists:
+                    write(output, PREVIOUS_OUTPUT)
+                before = snapshot(self.folder)
+                self.assert_fails(run(), status, stderr)
+                self.assertEqual(snapshot(self.folder), before)
+                self.assertEqual(os.path.exists(output), output_exists)
+                if output_exists:
+                    os.remove(output)
 
     def assert_usage(self, result, unknown_option=False):
         """The usage text, after the option parser's own line (in its own

@@ -3,6 +3,7 @@
 #include "conversion/platform.h"
 #include "conversion/same_file.h"
 #include "conversion/sector_map.h"
+#include "diagnostics/exit_status.h"
 #include "diagnostics/reporters.h"
 
 #include <cstdint>
@@ -14,10 +15,6 @@
 #include <unistd.h>
 
 namespace {
-
-constexpr int EXIT_USAGE = 64;       // EX_USAGE
-constexpr int EXIT_UNAVAILABLE = 69; // EX_UNAVAILABLE
-constexpr int EXIT_IO_ERROR = 74;    // EX_IOERR
 
 int fflag = 0;
 int tflag = 0;
@@ -77,7 +74,7 @@ void write_block(int fd, const char *path, const unsigned char *block)
 
 int run_conversion(int argc, char *argv[])
 {
-    set_program_name(argc > 0 ? argv[0] : nullptr);
+    set_program_name(argc > 0 ? argv[0] : nullptr, "rx50order");
 
     // "+": options end at the first operand, whatever the platform's default.
     int option = 0;

@@ -5,16 +5,12 @@
 #include <cstdlib>
 #include <cstring>
 
-namespace {
-constexpr const char *BUILT_IN_NAME = "rx50order";
-}
+const char *program_name = "";
 
-const char *program_name = BUILT_IN_NAME;
-
-void set_program_name(const char *argv0)
+void set_program_name(const char *argv0, const char *built_in_name)
 {
     if (argv0 == nullptr) {
-        program_name = BUILT_IN_NAME;
+        program_name = built_in_name;
         return;
     }
     const char *last_backslash = std::strrchr(argv0, '\\');

@@ -13,8 +13,8 @@ extern const char *program_name;
 
 // The part of argv0 after its last backslash, so that a Windows path shows
 // only the program's own name. A null argv0 (an empty argument vector) gives
-// the built-in name, "rx50order".
-void set_program_name(const char *argv0);
+// built_in_name, the program's own name for itself.
+void set_program_name(const char *argv0, const char *built_in_name);
 
 // The format may be null: the line then holds no message of its own.
 [[noreturn]] [[gnu::format(printf, 2, 3)]] void fail_errno(int status, const char *format, ...);

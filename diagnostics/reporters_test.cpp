@@ -28,28 +28,28 @@ TEST(ProgramName, IsThePartAfterTheLastBackslash)
         {"", ""},
     };
     for (const Case &c : cases) {
-        set_program_name(c.argv0);
+        set_program_name(c.argv0, "builtin");
         EXPECT_STREQ(program_name, c.name) << "argv0 " << c.argv0;
     }
-    set_program_name(nullptr);
-    EXPECT_STREQ(program_name, "rx50order");
+    set_program_name(nullptr, "builtin");
+    EXPECT_STREQ(program_name, "builtin");
 }
 
 TEST(ProgramName, PointsIntoTheArgumentItself)
 {
     char argv0[] = "bin\\conv";
-    set_program_name(argv0);
+    set_program_name(argv0, "builtin");
     EXPECT_EQ(program_name, argv0 + 4);
 }
 
-[[noreturn]] void call_vfail(int status, const char *format, ...)
+[[noreturn]] [[gnu::format(printf, 2, 3)]] void call_vfail(int status, const char *format, ...)
 {
     va_list args;
     va_start(args, format);
     vfail(status, format, args);
 }
 
-[[noreturn]] void call_vfail_errno(int status, const char *format, ...)
+[[noreturn]] [[gnu::format(printf, 2, 3)]] void call_vfail_errno(int status, const char *format, ...)
 {
     va_list args;
     va_start(args, format);
@@ -100,7 +100,7 @@ TEST(ReportersDeathTest, PrintOneLineAndExitWithTheGivenStatus)
         SCOPED_TRACE(c.what);
         EXPECT_EXIT(
             {
-                set_program_name("bin\\conv");
+                set_program_name("bin\\conv", "builtin");
                 c.report();
             },
             testing::ExitedWithCode(c.status), testing::StrEq(c.line));
@@ -111,7 +111,7 @@ TEST(ReportersDeathTest, EmptyNameStillGivesColonAndBlank)
 {
     EXPECT_EXIT(
         {
-            set_program_name("bin\\");
+            set_program_name("bin\\", "builtin");
             fail(69, "Invalid file size of %s", "x");
         },
         testing::ExitedWithCode(69), testing::StrEq(": Invalid file size of x\n"));
@@ -133,7 +133,7 @@ TEST(ReportersDeathTest, ReportErrnoAsItStoodOnEntry)
         {
             stderr = fopencookie(nullptr, "w", {nullptr, write_then_clobber_errno, nullptr, nullptr});
             std::setvbuf(stderr, nullptr, _IONBF, 0);
-            set_program_name("conv");
+            set_program_name("conv", "builtin");
             errno = ENOENT;
             fail_errno(69, "open: %s", "disk.img");
         },

@@ -18,15 +18,15 @@ from harness import IMAGE_SIZE, USAGE, ImageTestCase, options, read, write
 # images, "-" is an image too (an ordinary file name), link.img is a hard
 # link to pdp.img, bad.img has the wrong size, out.img is an earlier output,
 # folder is a folder; missing.img and new.img do not exist.
-TOKENS = ["-t", "-f", "-ft", "-tf", "-tt", "-x", "-fx", "--", "-", "pdp.img", "pro.img", "link.img",
+TOKENS = ["-t", "-f", "-ft", "-tf", "-tt", "-x", "-fq", "--", "-", "pdp.img", "pro.img", "link.img",
           "bad.img", "out.img", "missing.img", "new.img", "folder"]
 LENGTH_WEIGHTS = {0: 1, 1: 2, 2: 8, 3: 6, 4: 3, 5: 1}
 HARD_LINKED = {"pdp.img", "link.img"}
 
 
 def parse(args):
-    """What the program makes of a command line: ("usage", unknown option
-    seen) or ("run", pro_to_pdp, input, output)."""
+    """What the program makes of a command line: ("usage", the first unknown
+    option letter or None) or ("run", pro_to_pdp, input, output)."""
     index, fflag, tflag = 0, False, False
     while index < len(args):
         arg = args[index]
@@ -37,13 +37,13 @@ def parse(args):
             break
         for letter in arg[1:]:
             if letter not in "ft":
-                return ("usage", True)
+                return ("usage", letter)
             fflag |= letter == "f"
             tflag |= letter == "t"
         index += 1
     operands = args[index:]
     if len(operands) != 2 or (fflag and tflag):
-        return ("usage", False)
+        return ("usage", None)
     return ("run", fflag, *operands)
 
 
@@ -63,11 +63,12 @@ class RandomCommandLines(ImageTestCase):
         return HARD_LINKED if path in HARD_LINKED else {path}
 
     def expect(self, args):
-        """(status, message or None for the parser's line and the usage, the
-        output path written on success or None)."""
+        """(status, message, the output path written on success or None); the
+        message is the unknown option letter alone where the parser's line
+        and the usage are due."""
         parsed = parse(args)
         if parsed[0] == "usage":
-            return 64, None if parsed[1] else USAGE, None
+            return 64, parsed[1] or USAGE, None
         _, pro_to_pdp, source, target = parsed
         if not os.path.lexists(self.path(source)):
             return 69, f"{{name}}: stat: {source}: No such file or directory\n", None
@@ -98,8 +99,8 @@ class RandomCommandLines(ImageTestCase):
         status, message, written = self.expect(args)
         before = harness.snapshot(self.folder)
         result = self.run_program(args)
-        if message is None:
-            self.assert_usage(result, unknown_option=True)
+        if len(message) == 1:
+            self.assert_usage(result, unknown_option=message)
         else:
             self.assert_fails(result, status, message)
         after = harness.snapshot(self.folder)

@@ -11,5 +11,6 @@ add_test(NAME coverage
             --filter ${PROJECT_SOURCE_DIR}/conversion/ --filter ${PROJECT_SOURCE_DIR}/diagnostics/
             --exclude .*_test\\.cpp --print-summary --fail-under-line 100
             --txt ${PROJECT_BINARY_DIR}/coverage.txt)
-set_tests_properties(unit ${suites} PROPERTIES FIXTURES_REQUIRED coverage_counts)
-set_tests_properties(coverage PROPERTIES DEPENDS "unit;${suites}")
+set(counted unit ${suites} ${suites_with_counts})
+set_tests_properties(${counted} PROPERTIES FIXTURES_REQUIRED coverage_counts)
+set_tests_properties(coverage PROPERTIES DEPENDS "${counted}")

@@ -40,11 +40,13 @@ class Conversions(ImageTestCase):
         images = {
             "every byte value": harness.patterned_image(101),
             "random": harness.random_image(7),
-            "all zero": bytes(IMAGE_SIZE),
-            "all ones": b"\xff" * IMAGE_SIZE,
+            "zeros": harness.stamped(bytes(IMAGE_SIZE)),
+            "ones": harness.stamped(b"\xff" * IMAGE_SIZE),
             # What a text-mode stream would translate or stop at on Windows.
-            "CR, LF and ^Z": (b"\r\n\x1a\n\r\r\x1a\x1a" * (IMAGE_SIZE // 8)),
+            "CR, LF and ^Z": harness.stamped(b"\r\n\x1a\n\r\r\x1a\x1a" * (IMAGE_SIZE // 8)),
         }
+        # Each block stamped with its number: a block in the wrong place shows.
+        self.assertTrue(all(harness.has_distinct_blocks(image) for image in images.values()))
         for what, image in images.items():
             for first, second in (([], ["-f"]), (["-f"], [])):
                 with self.subTest(what, first=first):
@@ -167,9 +169,10 @@ class EarlyFailures(ImageTestCase):
                 self.assert_fails_leaving_output_alone(lambda: self.run_program(args), status, message)
 
     def test_unknown_option_gets_the_parsers_line_then_the_usage(self):
-        for args in (["-x", "pdp.img", "out.img"], ["-fx", "pro.img", "out.img"]):
+        for args, letter in ((["-x", "pdp.img", "out.img"], "x"), (["-fq", "pro.img", "out.img"], "q"),
+                             (["-t", "-y", "pdp.img", "out.img"], "y")):
             with self.subTest(args=args):
-                self.assert_usage(self.run_program(args), unknown_option=True)
+                self.assert_usage(self.run_program(args), unknown_option=letter)
                 self.assertFalse(os.path.exists(self.path("out.img")))
 
 

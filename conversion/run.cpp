@@ -28,16 +28,9 @@ int tflag = 0;
     std::exit(EXIT_USAGE);
 }
 
-// Widened before the shift so that no block number can overflow.
-off_t block_offset(std::uint16_t block)
-{
-    const std::uint32_t offset = std::uint32_t{block} << 9;
-    return static_cast<off_t>(offset);
-}
-
 void seek_to_block(int fd, const char *path, std::uint16_t block)
 {
-    if (lseek(fd, block_offset(block), SEEK_SET) < 0) {
+    if (lseek(fd, static_cast<off_t>(block_offset(block)), SEEK_SET) < 0) {
         fail_errno(EXIT_IO_ERROR, "lseek: %s", path);
     }
 }

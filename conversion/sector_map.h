@@ -40,6 +40,25 @@ consteval std::array<std::uint16_t, BLOCK_COUNT> make_sector_map()
 
 inline constexpr std::array<std::uint16_t, BLOCK_COUNT> sector_map = make_sector_map();
 
+// The byte at which a block begins. Widened before the shift, so that no
+// block number can overflow.
+constexpr std::uint32_t block_offset(std::uint16_t block)
+{
+    return std::uint32_t{block} << 9;
+}
+
+// Where a pdp-order block stands in pro order: the entry that holds it
+// (BLOCK_COUNT, which is no block, for a number that is no block).
+consteval std::uint16_t pro_block_of(std::uint16_t pdp_block)
+{
+    for (std::size_t i = 0; i < BLOCK_COUNT; ++i) {
+        if (sector_map[i] == pdp_block) {
+            return static_cast<std::uint16_t>(i);
+        }
+    }
+    return static_cast<std::uint16_t>(BLOCK_COUNT);
+}
+
 namespace sector_map_proof {
 
 consteval bool is_permutation_of_all_blocks()
@@ -71,5 +90,7 @@ static_assert(sector_map_proof::has_row(20, {14, 19, 10, 15, 11, 16, 12, 17, 13,
 static_assert(sector_map_proof::has_row(30, {23, 28, 24, 29, 20, 25, 21, 26, 22, 27}));
 static_assert(sector_map_proof::has_row(790, {782, 787, 783, 788, 784, 789, 780, 785, 781, 786}));
 static_assert(sizeof sector_map == 1600);
+static_assert(block_offset(799) + BLOCK_SIZE == IMAGE_SIZE);
+static_assert(pro_block_of(0) == 10 && pro_block_of(1) == 12 && pro_block_of(791) == 0);
 
 #endif

@@ -8,7 +8,7 @@ set_tests_properties(coverage_reset PROPERTIES FIXTURES_SETUP coverage_counts)
 
 add_test(NAME coverage
     COMMAND ${RX50ORDER_GCOVR} --root ${PROJECT_SOURCE_DIR} --object-directory ${PROJECT_BINARY_DIR}
-            --filter ${PROJECT_SOURCE_DIR}/conversion/ --filter ${PROJECT_SOURCE_DIR}/diagnostics/
+            --filter ${PROJECT_SOURCE_DIR}/conversion/ --filter ${PROJECT_SOURCE_DIR}/diagnostics/ --filter ${PROJECT_SOURCE_DIR}/probe/
             --exclude .*_test\\.cpp --print-summary --fail-under-line 100
             --txt ${PROJECT_BINARY_DIR}/coverage.txt)
 set(counted unit ${suites} ${suites_with_counts})

@@ -4,7 +4,7 @@
 // a failing close, a failing open that leaves later opens alone (the ones
 // that save coverage counts at exit, say). Only descriptors above standard
 // error are touched, so the program's own diagnostic always gets out, and
-// only in the program itself, not in a tool that starts it (valgrind).
+// only in our programs themselves, not in a tool that starts them (valgrind).
 //
 // RX50ORDER_FAULT=call:nth:action, where call is open, read, write, lseek or
 // close; nth counts that call on those descriptors from 1, 0 meaning every
@@ -28,13 +28,18 @@ enum class Action { none, fail, zero, shorten };
 // Stands for the descriptor an open has not yet made.
 constexpr int NEW_DESCRIPTOR = STDERR_FILENO + 1;
 
+bool is_one_of_ours(const char *name)
+{
+    return std::strcmp(name, "rx50order") == 0 || std::strcmp(name, "rx50probe") == 0;
+}
+
 // The action for this call of `call`, counting it.
 Action fault_for(const char *call, int fd)
 {
     static unsigned long calls_seen = 0;
     const char *setting = std::getenv("RX50ORDER_FAULT");
     const std::size_t call_length = std::strlen(call);
-    if (fd <= STDERR_FILENO || std::strcmp(program_invocation_short_name, "rx50order") != 0 || setting == nullptr ||
+    if (fd <= STDERR_FILENO || !is_one_of_ours(program_invocation_short_name) || setting == nullptr ||
         std::strncmp(setting, call, call_length) != 0 || setting[call_length] != ':') {
         return Action::none;
     }

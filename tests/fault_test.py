@@ -15,16 +15,16 @@ SCATTER = ["-f", "pro.img", "out.img"]
 
 class FaultTestCase(ImageTestCase):
 
-    def run_with_fiu(self, fault_point, args, errno_value=None):
+    def run_with_fiu(self, fault_point, args, errno_value=None, **kwargs):
         if options.memcheck:
             self.skipTest("libfiu allocates memory of its own, and its faults would reach valgrind too")
         command = f"enable name={fault_point}"
         if errno_value is not None:
             command += f",failinfo={errno_value}"
-        return self.run_program(args, wrapper=[options.fiu_run, "-x", "-c", command])
+        return self.run_program(args, wrapper=[options.fiu_run, "-x", "-c", command], **kwargs)
 
-    def run_with_fault(self, fault, args):
-        return self.run_program(args, env={"LD_PRELOAD": options.fault_library, "RX50ORDER_FAULT": fault})
+    def run_with_fault(self, fault, args, **kwargs):
+        return self.run_program(args, env={"LD_PRELOAD": options.fault_library, "RX50ORDER_FAULT": fault}, **kwargs)
 
 
 class InputOpenFails(FaultTestCase):
@@ -114,6 +114,57 @@ class CopyFails(FaultTestCase):
         self.assert_fails(self.run_with_fault("write:401:fail", GATHER), 74,
                           f"{{name}}: write: out.img: {EIO_TEXT}\n")
         self.assertEqual(read(self.path("out.img")), self.pro[:400 * BLOCK_SIZE])
+
+
+class ProbeFaults(FaultTestCase):
+    """The probe reports a failed image and goes on to the next operand."""
+
+    silent = False
+
+    def setUp(self):
+        super().setUp()
+        # Two copies of one RT-11 volume: the fault strikes the first or the second.
+        volume = bytearray(self.pdp)
+        volume[BLOCK_SIZE + 496:BLOCK_SIZE + 508] = b"DECRT11A    "
+        volume[BLOCK_SIZE + 472:BLOCK_SIZE + 484] = b"VOLUME      "
+        for name in ("first.img", "second.img"):
+            harness.write(self.path(name), volume)
+
+    def probe(self, run):
+        return run(["first.img", "second.img"], program=options.probe)
+
+    def test_failures_at_each_call(self):
+        first = 'first.img: pdp order, RT-11 volume "VOLUME"\n'
+        second = 'second.img: pdp order, RT-11 volume "VOLUME"\n'
+        cases = [
+            # (fault, status, standard output, message after the name)
+            ("open:1:fail", 69, second, "open: first.img: Permission denied"),
+            ("open:2:fail", 69, first, "open: second.img: Permission denied"),
+            ("lseek:1:fail", 74, second, f"lseek: first.img: {EIO_TEXT}"),
+            ("lseek:4:fail", 74, first, f"lseek: second.img: {EIO_TEXT}"),
+            ("read:1:fail", 74, second, f"read: first.img: {EIO_TEXT}"),
+            ("read:2:fail", 74, second, f"read: first.img: {EIO_TEXT}"),
+            ("read:3:fail", 74, first, f"read: second.img: {EIO_TEXT}"),
+            ("read:1:short", 74, second, "read: first.img: Short read"),
+            ("read:2:zero", 74, second, "read: first.img: Short read"),
+            ("read:4:short", 74, first, "read: second.img: Short read"),
+        ]
+        for fault, status, stdout, message in cases:
+            with self.subTest(fault=fault):
+                result = self.probe(lambda args, **kwargs: self.run_with_fault(fault, args, **kwargs))
+                self.assertEqual((result.returncode, result.stdout.decode(), result.stderr.decode()),
+                                 (status, stdout, f"{result.name}: {message}\n"))
+
+    def test_failures_injected_by_libfiu(self):
+        cases = [
+            ("posix/io/rw/read", 5, f"read: first.img: {EIO_TEXT}\n{{name}}: read: second.img: {EIO_TEXT}"),
+            ("posix/io/rw/read/reduce", None, "read: first.img: Short read\n{name}: read: second.img: Short read"),
+        ]
+        for fault_point, errno_value, messages in cases:
+            with self.subTest(fault_point=fault_point):
+                result = self.probe(lambda args, **kwargs: self.run_with_fiu(fault_point, args, errno_value, **kwargs))
+                self.assertEqual((result.returncode, result.stdout.decode(), result.stderr.decode()),
+                                 (74, "", f"{result.name}: {messages}\n".replace("{name}", result.name)))
 
 
 if __name__ == "__main__":

@@ -8,7 +8,7 @@ import re
 import subprocess
 
 import harness
-from harness import ImageTestCase, options, read
+from harness import ImageTestCase, options, read, write
 
 
 class SystemCalls(ImageTestCase):
@@ -34,13 +34,37 @@ class SystemCalls(ImageTestCase):
                 self.assertEqual(self.calls_after_input_open(args, input_name), expected)
 
 
+class ProbeSystemCalls(ImageTestCase):
+    silent = False
+
+    def test_per_image_one_stat_open_and_close_and_two_block_reads(self):
+        write(self.path("blank.img"), bytes(harness.IMAGE_SIZE))
+        trace = self.path("trace.txt")
+        args = ["pdp.img", "pro.img", "blank.img"]
+        result = self.run_program(args, program=options.probe, wrapper=[options.strace, "-qq", "-o", trace])
+        self.assertEqual(result.returncode, 1)
+        lines = read(trace).decode().splitlines()
+        first = [i for i, line in enumerate(lines) if not line.startswith("execve(") and '"pdp.img"' in line][0]
+        names = (re.sub(r"^(new)?f?stat(at)?(64)?$", "stat", line.split("(", 1)[0]) for line in lines[first:])
+        self.assertEqual(collections.Counter(names), collections.Counter({
+            # For each image: its stat, open, two seeks and reads, close, and
+            # the line of its result.
+            "stat": 3, "openat": 3, "lseek": 6, "read": 6, "close": 3, "write": 3, "exit_group": 1,
+        }))
+        # The reads are of block 1 and of the block that holds it in pro order.
+        offsets = [int(line.split(", ")[1]) for line in lines[first:] if line.startswith("lseek(")]
+        self.assertEqual(offsets, [512, 12 * 512] * 3)
+
+
 class Libraries(ImageTestCase):
 
-    def test_needs_the_c_library_only(self):
-        dynamic = subprocess.run([options.readelf, "--dynamic", options.program], capture_output=True,
-                                 text=True, check=True).stdout
-        needed = re.findall(r"\(NEEDED\)\s+Shared library: \[(.+)\]", dynamic)
-        self.assertEqual([os.path.basename(name).split(".so")[0] for name in needed], ["libc"])
+    def test_each_program_needs_the_c_library_only(self):
+        for program in (options.program, options.probe):
+            with self.subTest(program=program):
+                dynamic = subprocess.run([options.readelf, "--dynamic", program], capture_output=True,
+                                         text=True, check=True).stdout
+                needed = re.findall(r"\(NEEDED\)\s+Shared library: \[(.+)\]", dynamic)
+                self.assertEqual([os.path.basename(name).split(".so")[0] for name in needed], ["libc"])
 
 
 if __name__ == "__main__":

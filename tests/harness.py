@@ -81,20 +81,29 @@ def emulator():
     return options.emulator.split(";")
 
 
-def shown_name(argv0, started_by_path):
+def built_in_name(program):
+    """The name a program gives itself: its file's, less any .exe."""
+    return os.path.splitext(os.path.basename(program))[0]
+
+
+def shown_name(program, argv0, started_by_path):
     """The name the program shows: the part of argv[0] after the last
     backslash. Wine, valgrind and fiu-run start it by its path, which on
     Windows ends in the file name."""
     if windows():
-        return os.path.basename(options.program)
-    return options.program if started_by_path else argv0 or "rx50order"
+        return os.path.basename(program)
+    return program if started_by_path else argv0 or built_in_name(program)
 
 
-def run(args, cwd, argv0=None, env=None, wrapper=(), program=None, valgrind_log=None):
-    """Runs the program with the given arguments; argv0 is set where the
-    platform lets it be, and a wrapper (a fault injector, a tracer) stands in
-    front of the program when given. With valgrind_log, the program runs under
-    valgrind's memcheck, which reports there."""
+def run(args, cwd, argv0=None, env=None, wrapper=(), program=None, valgrind_log=None, merge_output=False,
+        stdout_path=None):
+    """Runs the program (the one under test unless another is given) with the
+    given arguments; argv0 is set where the platform lets it be, and a wrapper
+    (a fault injector, a tracer) stands in front of the program when given.
+    With valgrind_log, the program runs under valgrind's memcheck, which
+    reports there. With merge_output, standard error goes where standard
+    output does, as with 2>&1; with stdout_path, standard output goes to that
+    file."""
     program = program or options.program
     full_env = dict(os.environ)
     full_env.update(env or {})
@@ -107,18 +116,23 @@ def run(args, cwd, argv0=None, env=None, wrapper=(), program=None, valgrind_log=
         command = [*emulator(), program, *args]
     elif options.emulator:
         assert not wrapper, "the wrappers are for programs of the build machine"
-        command = [*emulator(), "-0", argv0 or "rx50order", program, *args]
+        command = [*emulator(), "-0", argv0 or built_in_name(program), program, *args]
     elif wrapper:
         command = [*wrapper, program, *args]
     else:
-        command = [argv0 or "rx50order", *args]
+        command = [argv0 or built_in_name(program), *args]
         executable = program
-    result = subprocess.run(command, executable=executable, cwd=cwd, env=full_env,
-                            stdin=subprocess.DEVNULL, capture_output=True, timeout=120, check=False)
+    with open(stdout_path or os.devnull, "wb") as output_file:
+        result = subprocess.run(command, executable=executable, cwd=cwd, env=full_env, stdin=subprocess.DEVNULL,
+                                stdout=output_file if stdout_path else subprocess.PIPE,
+                                stderr=subprocess.STDOUT if merge_output else subprocess.PIPE,
+                                timeout=120, check=False)
+    result.stdout = result.stdout or b""
     if windows():
-        # Standard error is a text stream there: lines end in CR LF.
-        result.stderr = result.stderr.replace(b"\r\n", b"\n")
-    result.name = shown_name(argv0, started_by_path=bool(wrapper))
+        # Standard output and error are text streams there: lines end in CR LF.
+        result.stdout = result.stdout.replace(b"\r\n", b"\n")
+        result.stderr = (result.stderr or b"").replace(b"\r\n", b"\n")
+    result.name = shown_name(program, argv0, started_by_path=bool(wrapper))
     return result
 
 
@@ -148,6 +162,8 @@ class ImageTestCase(unittest.TestCase):
     form, made by the model above rather than by the program."""
 
     maxDiff = None
+    # The converter never writes on standard output.
+    silent = True
 
     def setUp(self):
         self._folder = tempfile.TemporaryDirectory(prefix="rx50order-test-")
@@ -173,7 +189,8 @@ class ImageTestCase(unittest.TestCase):
             self.skipTest("under memcheck the program is started by its path, so argv[0] cannot be chosen")
         log = os.path.join(self._logs.name, "memcheck.log") if options.memcheck else None
         result = run(args, self.folder, valgrind_log=log, **kwargs)
-        self.assertEqual(result.stdout, b"", "nothing is ever written on standard output")
+        if self.silent:
+            self.assertEqual(result.stdout, b"", "nothing is ever written on standard output")
         if log:
             report = read(log).decode()
             self.assertNotEqual(result.returncode, MEMCHECK_ERROR, report)
@@ -204,7 +221,7 @@ class ImageTestCase(unittest.TestCase):
                 if output_exists:
                     os.remove(output)
 
-    def assert_usage(self, result, unknown_option=None):
+    def assert_usage(self, result, unknown_option=None, usage=USAGE):
         """The usage text, after the option parser's own line for the unknown
         option letter when one is given. The parser words its line itself,
         but it always names the letter."""
@@ -213,7 +230,7 @@ class ImageTestCase(unittest.TestCase):
         if unknown_option:
             parser_line, text = text.split("\n", 1)
             self.assertRegex(parser_line, f"^.+: (invalid|unknown|illegal) option -- '?{re.escape(unknown_option)}'?$")
-        self.assertEqual(text, USAGE.format(name=result.name))
+        self.assertEqual(text, usage.format(name=result.name))
 
     def posix_only(self, why):
         if windows():
@@ -228,7 +245,8 @@ parser = argparse.ArgumentParser(add_help=False)
 
 
 def main():
-    parser.add_argument("--program", required=True)
+    parser.add_argument("--program", required=True, help="the converter")
+    parser.add_argument("--probe", help="the probe")
     parser.add_argument("--platform", choices=["posix", "windows"], default="posix")
     parser.add_argument("--emulator")
     parser.add_argument("--fault-library")
@@ -240,5 +258,5 @@ def main():
     parser.add_argument("--readelf")
     known, rest = parser.parse_known_args()
     for name, value in vars(known).items():
-        setattr(options, name, os.path.abspath(value) if name == "program" else value)
+        setattr(options, name, os.path.abspath(value) if name in ("program", "probe") and value else value)
     unittest.main(argv=[sys.argv[0], *rest])

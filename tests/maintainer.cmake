@@ -37,7 +37,7 @@ if(NOT CMAKE_CROSSCOMPILING)
         add_test(NAME footprint
             COMMAND Python3::Interpreter ${CMAKE_CURRENT_SOURCE_DIR}/footprint_test.py ${program_test_options}
                     --strace ${RX50ORDER_STRACE} --readelf ${RX50ORDER_READELF})
-        foreach(suite program fault)
+        foreach(suite program probe fault)
             add_test(NAME ${suite}_memcheck
                 COMMAND Python3::Interpreter ${CMAKE_CURRENT_SOURCE_DIR}/${suite}_test.py
                         ${program_test_options} ${fault_options} --memcheck)

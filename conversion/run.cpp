@@ -5,7 +5,9 @@
 #include "conversion/sector_map.h"
 #include "diagnostics/exit_status.h"
 #include "diagnostics/reporters.h"
+#include "diagnostics/standard_descriptors.h"
 
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -68,6 +70,7 @@ void write_block(int fd, const char *path, const unsigned char *block)
 int run_conversion(int argc, char *argv[])
 {
     set_program_name(argc > 0 ? argv[0] : nullptr, "rx50order");
+    open_missing_standard_descriptors();
 
     // "+": options end at the first operand, whatever the platform's default.
     int option = 0;
@@ -102,9 +105,23 @@ int run_conversion(int argc, char *argv[])
     if (input_fd < 0) {
         fail_errno(EXIT_UNAVAILABLE, "open: %s", input_path);
     }
+    // What was opened may not be what was checked: the path may name another
+    // file by now, or a directory of just the right size. Checked again on
+    // the descriptor itself, before the output is touched.
+    struct stat opened_status {};
+    if (fstat(input_fd, &opened_status) < 0) {
+        fail_errno(EXIT_UNAVAILABLE, "stat: %s", input_path);
+    }
+    if (S_ISDIR(opened_status.st_mode)) {
+        errno = EISDIR;
+        fail_errno(EXIT_UNAVAILABLE, "open: %s", input_path);
+    }
+    if (opened_status.st_size != static_cast<off_t>(IMAGE_SIZE)) {
+        fail(EXIT_UNAVAILABLE, "Invalid file size of %s", input_path);
+    }
     // Opening the output truncates it: if it is the input, that would destroy
     // the only copy before a single block was read.
-    if (names_same_file(input_fd, output_path)) {
+    if (names_same_file(input_fd, opened_status, output_path)) {
         fail(EXIT_UNAVAILABLE, "Input and output are the same file: %s", output_path);
     }
     // cppcheck-suppress badBitmaskCheck ; as above

@@ -14,7 +14,8 @@ bool identify(HANDLE file, BY_HANDLE_FILE_INFORMATION *identity)
 
 } // namespace
 
-bool names_same_file(int input_fd, const char *output_path)
+// The C runtime's status has no inode there: input_status is no help.
+bool names_same_file(int input_fd, const struct stat & /*input_status*/, const char *output_path)
 {
     BY_HANDLE_FILE_INFORMATION input_identity{};
     // Borrowed from the descriptor: not ours to close.

@@ -9,7 +9,8 @@ const char *program_name = "";
 
 void set_program_name(const char *argv0, const char *built_in_name)
 {
-    if (argv0 == nullptr) {
+    // Since Linux 5.18 an empty argument vector arrives as one empty argv[0].
+    if (argv0 == nullptr || *argv0 == '\0') {
         program_name = built_in_name;
         return;
     }

@@ -15,8 +15,9 @@
 extern const char *program_name;
 
 // The part of argv0 after its last backslash, so that a Windows path shows
-// only the program's own name. A null argv0 (an empty argument vector) gives
-// built_in_name, the program's own name for itself.
+// only the program's own name. A null or empty argv0 (an empty argument
+// vector) gives built_in_name, the program's own name for itself; an argv0
+// that ends in a backslash gives the empty name.
 void set_program_name(const char *argv0, const char *built_in_name);
 
 // The format may be null: the line then holds no message of its own.

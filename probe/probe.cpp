@@ -4,6 +4,7 @@
 #include "conversion/sector_map.h"
 #include "diagnostics/exit_status.h"
 #include "diagnostics/reporters.h"
+#include "diagnostics/standard_descriptors.h"
 #include "probe/home_block.h"
 
 #include <algorithm>
@@ -102,6 +103,7 @@ int probe_image(const char *path)
 int run_probe(int argc, char *argv[])
 {
     set_program_name(argc > 0 ? argv[0] : nullptr, "rx50probe");
+    open_missing_standard_descriptors();
 
     // A buffer of our own, so that standard output takes no heap; a line at
     // a time, so that each result is out as soon as it is known.

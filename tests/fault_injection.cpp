@@ -6,24 +6,30 @@
 // error are touched, so the program's own diagnostic always gets out, and
 // only in our programs themselves, not in a tool that starts them (valgrind).
 //
-// RX50ORDER_FAULT=call:nth:action, where call is open, read, write, lseek or
-// close; nth counts that call on those descriptors from 1, 0 meaning every
+// RX50ORDER_FAULT=call:nth:action, where call is open, read, write, lseek,
+// fstat or close, or nullopen for an open of /dev/null (which open leaves
+// alone); nth counts that call on those descriptors from 1, 0 meaning every
 // one; action is
-//   fail   return -1 with errno EIO (EACCES for open),
+//   fail   return -1 with errno EIO (EACCES for an open),
 //   zero   transfer nothing and return 0,
-//   short  transfer at most 100 bytes.
+//   short  transfer at most 100 bytes,
+//   swap   (open) first rename the file RX50ORDER_SWAP_WITH names onto the
+//          path being opened, as another process could between a check of
+//          the path and its open.
 #include <cerrno>
 #include <cstdarg>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
 
 namespace {
 
-enum class Action { none, fail, zero, shorten };
+enum class Action { none, fail, zero, shorten, swap };
 
 // Stands for the descriptor an open has not yet made.
 constexpr int NEW_DESCRIPTOR = STDERR_FILENO + 1;
@@ -58,6 +64,9 @@ Action fault_for(const char *call, int fd)
     if (std::strcmp(rest, ":short") == 0) {
         return Action::shorten;
     }
+    if (std::strcmp(rest, ":swap") == 0) {
+        return Action::swap;
+    }
     std::abort(); // a mistyped setting must not pass for a passing test
 }
 
@@ -75,7 +84,17 @@ namespace {
 int faulty_open(int (*real_open)(const char *, int, ...), const char *path, int flags, va_list rest)
 {
     const mode_t mode = (flags & O_CREAT) != 0 ? static_cast<mode_t>(va_arg(rest, unsigned int)) : 0;
-    if (fault_for("open", NEW_DESCRIPTOR) != Action::none) {
+    switch (fault_for(std::strcmp(path, "/dev/null") == 0 ? "nullopen" : "open", NEW_DESCRIPTOR)) {
+    case Action::none:
+        break;
+    case Action::swap:
+        if (std::rename(std::getenv("RX50ORDER_SWAP_WITH"), path) < 0) {
+            std::abort();
+        }
+        break;
+    case Action::fail:
+    case Action::zero:
+    case Action::shorten:
         errno = EACCES;
         return -1;
     }
@@ -119,6 +138,8 @@ template <typename Buffer> ssize_t faulty_transfer(const char *call, ssize_t (*r
         return 0;
     case Action::shorten:
         return real_transfer(fd, buffer, count < SHORT_TRANSFER ? count : SHORT_TRANSFER);
+    case Action::swap:
+        std::abort(); // only an open swaps
     case Action::none:
         break;
     }
@@ -176,4 +197,30 @@ extern "C" int close(int fd)
         return -1;
     }
     return real_close(fd);
+}
+
+namespace {
+
+template <typename Status> int faulty_fstat(int (*real_fstat)(int, Status *), int fd, Status *status)
+{
+    if (fault_for("fstat", fd) != Action::none) {
+        errno = EIO;
+        return -1;
+    }
+    return real_fstat(fd, status);
+}
+
+} // namespace
+
+// With 64-bit offsets the C library's headers send fstat to fstat64.
+extern "C" int fstat(int fd, struct stat *status)
+{
+    static const auto real_fstat = real<int (*)(int, struct stat *)>("fstat");
+    return faulty_fstat(real_fstat, fd, status);
+}
+
+extern "C" int fstat64(int fd, struct stat64 *status)
+{
+    static const auto real_fstat64 = real<int (*)(int, struct stat64 *)>("fstat64");
+    return faulty_fstat(real_fstat64, fd, status);
 }

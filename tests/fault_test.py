@@ -96,9 +96,11 @@ class CopyFails(FaultTestCase):
             ("write:1:zero", GATHER, 74, "write: out.img: Short write"),
             ("write:800:zero", SCATTER, 74, "write: out.img: Short write"),
             ("write:400:fail", SCATTER, 74, f"write: out.img: {EIO_TEXT}"),
-            # The input is closed first, then the output.
-            ("close:2:fail", GATHER, 74, f"close: out.img: {EIO_TEXT}"),
-            ("close:2:fail", SCATTER, 74, f"close: out.img: {EIO_TEXT}"),
+            # The first close is of the null device, opened at start-up to
+            # see that descriptors 0 to 2 are in use; then the input's, then
+            # the output's.
+            ("close:3:fail", GATHER, 74, f"close: out.img: {EIO_TEXT}"),
+            ("close:3:fail", SCATTER, 74, f"close: out.img: {EIO_TEXT}"),
         ]
         for fault, args, status, message in cases:
             with self.subTest(fault=fault, args=args):
@@ -106,7 +108,7 @@ class CopyFails(FaultTestCase):
                 self.assertEqual(read(self.path(args[-2])), self.pdp if args is GATHER else self.pro)
 
     def test_a_failed_close_of_the_input_changes_nothing(self):
-        self.assert_succeeds(self.run_with_fault("close:1:fail", GATHER))
+        self.assert_succeeds(self.run_with_fault("close:2:fail", GATHER))
         self.assertEqual(read(self.path("out.img")), self.pro)
 
     def test_output_keeps_the_blocks_written_before_the_failure(self):
@@ -114,6 +116,64 @@ class CopyFails(FaultTestCase):
         self.assert_fails(self.run_with_fault("write:401:fail", GATHER), 74,
                           f"{{name}}: write: out.img: {EIO_TEXT}\n")
         self.assertEqual(read(self.path("out.img")), self.pro[:400 * BLOCK_SIZE])
+
+
+class InputChangesAfterItsCheck(FaultTestCase):
+    """The input is checked by its path, then opened: what was opened is
+    checked again before the output is touched."""
+
+    def test_a_file_swapped_in_before_the_open_is_refused(self):
+        cases = [
+            # (what is renamed onto the input path, message)
+            (self.pdp * 2, "{name}: Invalid file size of pdp.img\n"),
+            (self.pdp[:-1], "{name}: Invalid file size of pdp.img\n"),
+        ]
+        for contents, message in cases:
+            for args in (["pdp.img", "out.img"], ["-f", "pdp.img", "out.img"]):
+                with self.subTest(size=len(contents), args=args):
+                    def run():
+                        harness.write(self.path("pdp.img"), self.pdp)
+                        harness.write(self.path("swapped.img"), contents)
+                        result = self.run_program(args, env={
+                            "LD_PRELOAD": options.fault_library, "RX50ORDER_FAULT": "open:1:swap",
+                            "RX50ORDER_SWAP_WITH": self.path("swapped.img")})
+                        # The swap happened: the input path names the other file now.
+                        self.assertEqual(read(self.path("pdp.img")), contents)
+                        harness.write(self.path("pdp.img"), self.pdp)
+                        return result
+                    self.assert_fails_leaving_output_alone(run, 69, message)
+
+    def test_a_failed_status_of_the_open_input_is_reported(self):
+        self.assert_fails_leaving_output_alone(lambda: self.run_with_fault("fstat:1:fail", GATHER), 69,
+                                               f"{{name}}: stat: pdp.img: {EIO_TEXT}\n")
+
+
+class StandardDescriptors(FaultTestCase):
+
+    def closed(self, descriptors):
+        return ["sh", "-c", f'exec "$@" {descriptors}', "sh"]
+
+    def test_a_message_never_lands_in_the_output(self):
+        # Without descriptors 0 and 2 the input would take 0 and the output
+        # 2, where the message of the failed read would be written.
+        if options.memcheck:
+            self.skipTest("libfiu allocates memory of its own, and its faults would reach valgrind too")
+        result = self.run_program(SCATTER, wrapper=[*self.closed("<&- 2>&-"), options.fiu_run, "-x", "-c",
+                                                    "enable name=posix/io/rw/read,failinfo=5"])
+        self.assertEqual((result.returncode, read(self.path("out.img"))), (74, b""))
+
+    def test_without_a_null_device(self):
+        # Harmless while descriptors 0 to 2 are open; otherwise an image could
+        # take one, and the run stops before anything is opened.
+        self.assert_succeeds(self.run_with_fault("nullopen:1:fail", GATHER))
+        self.assertEqual(read(self.path("out.img")), self.pro)
+        if options.memcheck:
+            self.skipTest("valgrind opens files of its own in the descriptors left closed")
+        for descriptors in ("<&-", ">&-"):
+            with self.subTest(closed=descriptors):
+                self.assert_fails_leaving_output_alone(
+                    lambda: self.run_with_fault("nullopen:1:fail", GATHER, wrapper=self.closed(descriptors)), 69,
+                    "{name}: open: /dev/null: Permission denied\n")
 
 
 class ProbeFaults(FaultTestCase):

@@ -2,6 +2,7 @@
 images it works on, and an independent model of the two block orders."""
 
 import argparse
+import ctypes
 import os
 import random
 import re
@@ -136,6 +137,30 @@ def run(args, cwd, argv0=None, env=None, wrapper=(), program=None, valgrind_log=
     return result
 
 
+def run_with_empty_argument_vector(program, cwd):
+    """Starts the program with no argument at all, as execve with an empty
+    argv does; returns (status, standard output, standard error)."""
+    libc = ctypes.CDLL(None, use_errno=True)
+    out_read, out_write = os.pipe()
+    err_read, err_write = os.pipe()
+    pid = os.fork()
+    if pid == 0:
+        try:
+            os.chdir(cwd)
+            os.dup2(out_write, 1)
+            os.dup2(err_write, 2)
+            no_arguments = (ctypes.c_char_p * 1)(None)
+            libc.execve(program.encode(), no_arguments, no_arguments)
+        finally:
+            os._exit(127)
+    os.close(out_write)
+    os.close(err_write)
+    with os.fdopen(out_read, "rb") as out, os.fdopen(err_read, "rb") as err:
+        stdout, stderr = out.read(), err.read()
+    _, status = os.waitpid(pid, 0)
+    return os.waitstatus_to_exitcode(status), stdout, stderr
+
+
 def read(path):
     with open(path, "rb") as file:
         return file.read()
@@ -256,6 +281,8 @@ def main():
     parser.add_argument("--memcheck", action="store_true", help="run every run of the program under valgrind")
     parser.add_argument("--coverage", action="store_true", help="the program saves coverage counts at exit")
     parser.add_argument("--readelf")
+    parser.add_argument("--manual-rx50order", help="the manual's source, for its examples")
+    parser.add_argument("--manual-rx50probe", help="the manual's source, for its examples")
     known, rest = parser.parse_known_args()
     for name, value in vars(known).items():
         setattr(options, name, os.path.abspath(value) if name in ("program", "probe") and value else value)

@@ -281,5 +281,24 @@ class Output(ProbeTestCase):
                          (74, f"{result.name}: write: standard output: No space left on device\n"))
 
 
+class StartUp(ProbeTestCase):
+
+    def test_a_closed_standard_output_is_never_an_image(self):
+        # The image would take descriptor 1, and its result would be written
+        # to it. With the null device standing there the result is dropped,
+        # as the caller asked, and the failure still reaches standard error.
+        self.posix_only("closed descriptors")
+        write(self.path("disk.img"), pdp_volume("RT-11 volume"))
+        self.assert_probe(["disk.img", "missing.img"], 69, "", f"{{name}}: stat: missing.img: {NO_SUCH_FILE}\n",
+                          wrapper=["sh", "-c", 'exec "$@" >&-', "sh"])
+
+    def test_an_empty_argument_vector_gets_the_built_in_name(self):
+        self.posix_only("execve with an empty argument vector")
+        if options.emulator or options.memcheck:
+            self.skipTest("the program must be started directly")
+        status, stdout, stderr = harness.run_with_empty_argument_vector(options.probe, self.folder)
+        self.assertEqual((status, stdout, stderr.decode()), (64, b"", USAGE.format(name="rx50probe")))
+
+
 if __name__ == "__main__":
     harness.main()

@@ -256,5 +256,62 @@ class OutputFailures(ImageTestCase):
             os.close(reader)
 
 
+class DirectoryOfImageSize(ImageTestCase):
+    """A directory can be exactly 409600 bytes long (on ext4, with enough
+    entries). It passes the size check by path, but must be refused before
+    the output is opened."""
+
+    def make_directory_of_image_size(self, name):
+        self.posix_only("a directory's size on Windows is 0")
+        directory = self.path(name)
+        os.mkdir(directory)
+        entry = 0
+        while os.stat(directory).st_size < IMAGE_SIZE:
+            open(os.path.join(directory, f"{entry:08}".ljust(240, "x")), "wb").close()
+            entry += 1
+        if os.stat(directory).st_size != IMAGE_SIZE:
+            self.skipTest(f"this file system makes no directory of {IMAGE_SIZE} bytes "
+                          f"(the sizes go from below it to {os.stat(directory).st_size})")
+
+    def test_is_refused_and_leaves_the_output_alone(self):
+        self.make_directory_of_image_size("bigdir")
+        for args in (["bigdir", "out.img"], ["-f", "bigdir", "out.img"]):
+            with self.subTest(args=args):
+                self.assert_fails_leaving_output_alone(lambda: self.run_program(args), 69,
+                                                       "{name}: open: bigdir: Is a directory\n")
+
+
+class ClosedStandardDescriptors(ImageTestCase):
+    """Started with standard descriptors closed, the program must not let an
+    image take one of them: its own messages would land in the image."""
+
+    def test_messages_never_reach_an_image(self):
+        self.posix_only("FIFOs and closed descriptors")
+        os.mkfifo(self.path("fifo"))
+        for closed in (">&- 2>&-", "<&- 2>&-", "<&- >&- 2>&-"):
+            with self.subTest(closed=closed):
+                # Holding the reading end open lets the program's open go
+                # through; the seek on the FIFO then fails, and its message
+                # must go nowhere near the FIFO.
+                reader = os.open(self.path("fifo"), os.O_RDONLY | os.O_NONBLOCK)
+                try:
+                    result = self.run_program(["-f", "pro.img", "fifo"],
+                                              wrapper=["sh", "-c", f'exec "$@" {closed}', "sh"])
+                    self.assertEqual(result.returncode, 74)
+                    self.assertEqual(os.read(reader, IMAGE_SIZE), b"")
+                finally:
+                    os.close(reader)
+
+
+class EmptyArgumentVector(ImageTestCase):
+
+    def test_the_built_in_name_stands_in(self):
+        self.posix_only("execve with an empty argument vector")
+        if harness.options.emulator or harness.options.memcheck:
+            self.skipTest("the program must be started directly")
+        status, stdout, stderr = harness.run_with_empty_argument_vector(harness.options.program, self.folder)
+        self.assertEqual((status, stdout, stderr.decode()), (64, b"", USAGE.format(name="rx50order")))
+
+
 if __name__ == "__main__":
     harness.main()

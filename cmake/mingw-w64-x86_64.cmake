@@ -17,8 +17,9 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 # One self-contained .exe: the C++ runtime, libgcc and winpthread are linked
-# in, so it needs no DLL that Windows itself lacks.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+# in, so it needs no DLL that Windows itself lacks. No link time in its
+# header, so that two builds of one commit give the same bytes.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -Wl,--no-insert-timestamp")
 
 find_program(RX50ORDER_WINE wine)
 if(RX50ORDER_WINE)

@@ -21,7 +21,7 @@ if(NOT CMAKE_CROSSCOMPILING)
         --fiu-run ${RX50ORDER_FIU_RUN}
         --valgrind ${RX50ORDER_VALGRIND})
     add_test(NAME fault
-        COMMAND Python3::Interpreter ${CMAKE_CURRENT_SOURCE_DIR}/fault_test.py ${program_test_options} ${fault_options})
+        COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/fault_test.py ${program_test_options} ${fault_options})
     list(APPEND suites_with_counts fault)
     if(RX50ORDER_SANITIZE)
         set_tests_properties(fault PROPERTIES ENVIRONMENT
@@ -35,11 +35,11 @@ if(NOT CMAKE_CROSSCOMPILING)
         rx50order_require_program(RX50ORDER_STRACE strace strace)
         rx50order_require_program(RX50ORDER_READELF readelf binutils)
         add_test(NAME footprint
-            COMMAND Python3::Interpreter ${CMAKE_CURRENT_SOURCE_DIR}/footprint_test.py ${program_test_options}
+            COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/footprint_test.py ${program_test_options}
                     --strace ${RX50ORDER_STRACE} --readelf ${RX50ORDER_READELF})
         foreach(suite program probe fault)
             add_test(NAME ${suite}_memcheck
-                COMMAND Python3::Interpreter ${CMAKE_CURRENT_SOURCE_DIR}/${suite}_test.py
+                COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/${suite}_test.py
                         ${program_test_options} ${fault_options} --memcheck)
         endforeach()
         include(lint.cmake)
@@ -53,11 +53,15 @@ if(NOT RX50ORDER_SANITIZE AND NOT RX50ORDER_COVERAGE)
         rx50order_require_program(RX50ORDER_DPKG_DEB dpkg-deb dpkg)
         rx50order_require_program(RX50ORDER_DPKG_SHLIBDEPS dpkg-shlibdeps dpkg-dev)
     endif()
+    set(package_options)
+    if(RX50ORDER_DEBIAN_ARCHITECTURE)
+        set(package_options --debian-architecture ${RX50ORDER_DEBIAN_ARCHITECTURE})
+    endif()
     add_test(NAME package
-        COMMAND Python3::Interpreter ${CMAKE_CURRENT_SOURCE_DIR}/package_test.py ${program_test_options}
+        COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/package_test.py ${program_test_options}
                 --build-dir ${PROJECT_BINARY_DIR} --version ${PROJECT_VERSION}
                 --install-prefix ${CMAKE_INSTALL_PREFIX} --cmake ${CMAKE_COMMAND} --cpack ${CMAKE_CPACK_COMMAND}
-                --mandoc ${RX50ORDER_MANDOC_FOR_TESTS})
+                --mandoc ${RX50ORDER_MANDOC_FOR_TESTS} --source-dir ${PROJECT_SOURCE_DIR} ${package_options})
 endif()
 
 if(NOT CMAKE_CROSSCOMPILING AND NOT RX50ORDER_SANITIZE AND NOT RX50ORDER_COVERAGE)
@@ -65,8 +69,12 @@ if(NOT CMAKE_CROSSCOMPILING AND NOT RX50ORDER_SANITIZE AND NOT RX50ORDER_COVERAG
     # it from PATH and removes it; here it must pass for the real package and
     # fail for packages with a planted fault. It needs root or sudo, and the
     # machine's one package database: it runs alone.
+    set(package_options)
+    if(RX50ORDER_DEBIAN_ARCHITECTURE)
+        set(package_options --debian-architecture ${RX50ORDER_DEBIAN_ARCHITECTURE})
+    endif()
     add_test(NAME package_install
-        COMMAND Python3::Interpreter ${CMAKE_CURRENT_SOURCE_DIR}/package_check_test.py
+        COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/package_check_test.py
                 --script ${PROJECT_SOURCE_DIR}/scripts/package-check --build-dir ${PROJECT_BINARY_DIR}
                 --cpack ${CMAKE_CPACK_COMMAND})
     set_tests_properties(package_install PROPERTIES RUN_SERIAL ON)

@@ -1,6 +1,7 @@
 """What a user installs: the staging install, the manual, and the package
 of the platform (a Debian package, or the Windows .zip)."""
 
+import gzip
 import os
 import re
 import subprocess
@@ -13,6 +14,25 @@ from harness import options
 
 VERSION_LINE = "version {version}."
 PROGRAMS = ("rx50order", "rx50probe")
+# Below the prefix, laid out as Debian lays out a package.
+INSTALLED = [
+    "bin/rx50order",
+    "bin/rx50probe",
+    "share/doc/rx50order/README.md",
+    "share/doc/rx50order/changelog.gz",
+    "share/doc/rx50order/copyright",
+    "share/man/man1/rx50order.1.gz",
+    "share/man/man1/rx50probe.1.gz",
+]
+
+
+def gunzip_as_debian_does(path):
+    """The contents of a file compressed as gzip -9n does it: no name and no
+    time in the header, best compression."""
+    data = harness.read(path)
+    flags, mtime, extra_flags = data[3], data[4:8], data[8]
+    assert (flags & 0x08, mtime, extra_flags) == (0, b"\0\0\0\0", 2), (path, data[:10])
+    return gzip.decompress(data)
 
 
 def files_below(root):
@@ -55,20 +75,33 @@ class Install(PackageTestCase):
             with self.subTest(prefix=prefix):
                 staging = self.install(*args)
                 root = prefix.lstrip("/")
-                self.assertEqual(files_below(staging), sorted([
-                    f"{root}/bin/rx50order",
-                    f"{root}/bin/rx50probe",
-                    f"{root}/share/doc/rx50order/LICENSE",
-                    f"{root}/share/doc/rx50order/NEWS.md",
-                    f"{root}/share/doc/rx50order/README.md",
-                    f"{root}/share/man/man1/rx50order.1",
-                    f"{root}/share/man/man1/rx50probe.1",
-                ]))
+                self.assertEqual(files_below(staging), sorted(f"{root}/{name}" for name in INSTALLED))
                 for program in PROGRAMS:
                     self.assertTrue(os.access(os.path.join(staging, root, "bin", program), os.X_OK))
-                    manual = harness.read(os.path.join(staging, root, f"share/man/man1/{program}.1")).decode()
-                    self.assertIn(VERSION_LINE.format(version=options.version), manual)
+                    manual = gunzip_as_debian_does(os.path.join(staging, root, f"share/man/man1/{program}.1.gz"))
+                    self.assertIn(VERSION_LINE.format(version=options.version), manual.decode())
+                documents = os.path.join(staging, root, "share/doc/rx50order")
+                # The change log as Debian's tools read it, from NEWS.md.
+                changelog = gunzip_as_debian_does(os.path.join(documents, "changelog.gz")).decode()
+                self.assertRegex(changelog, rf"^rx50order \({re.escape(options.version)}\) unstable; urgency=medium\n")
+                self.assertIn(" -- rx50order developers <maintainers@rx50order.invalid>  ", changelog)
+                # The licence's own text, in the machine-readable copyright format.
+                copyright_text = harness.read(os.path.join(documents, "copyright")).decode()
+                self.assertTrue(copyright_text.startswith(
+                    "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/\n"))
+                self.assertIn(" 1. Redistributions of source code must retain the above copyright notice, this\n",
+                              copyright_text)
                 subprocess.run(["rm", "-rf", staging], check=True)
+
+    def test_the_manuals_date_is_the_sources_not_the_builds(self):
+        build = os.path.join(self.folder, "build")
+        for epoch, date in (("86400", "January 2, 1970"), ("1781481600", "June 15, 2026")):
+            with self.subTest(epoch=epoch):
+                subprocess.run([options.cmake, "-S", options.source_dir, "-B", build], check=True, capture_output=True,
+                               env=dict(os.environ, SOURCE_DATE_EPOCH=epoch))
+                for program in PROGRAMS:
+                    first_line = harness.read(os.path.join(build, f"{program}.1")).decode().split("\n", 1)[0]
+                    self.assertEqual(first_line, f".Dd {date}")
 
     def test_manuals_are_clean_under_mandoc_lint(self):
         manuals = [os.path.join(options.build_dir, f"{program}.1") for program in PROGRAMS]
@@ -91,15 +124,14 @@ class Install(PackageTestCase):
         self.assertEqual(field("Package"), "rx50order")
         self.assertEqual(field("Version"), options.version)
         self.assertEqual(field("Section"), "utils")
-        self.assertEqual(field("Architecture"), "amd64")
+        self.assertEqual(field("Architecture"), options.debian_architecture or subprocess.run(
+            ["dpkg", "--print-architecture"], capture_output=True, text=True, check=True).stdout.strip())
         self.assertRegex(field("Depends"), r"^libc6 \(>= [0-9.]+\)$", "worked out by dpkg-shlibdeps")
         self.assertTrue(field("Description").startswith("Convert RX50 floppy-disk images"))
         contents = subprocess.run(["dpkg-deb", "--contents", package], capture_output=True, text=True,
                                   check=True).stdout
         files = sorted(line.split()[-1] for line in contents.splitlines() if not line.startswith("d"))
-        self.assertEqual(files, ["./usr/bin/rx50order", "./usr/bin/rx50probe", "./usr/share/doc/rx50order/LICENSE",
-                                 "./usr/share/doc/rx50order/NEWS.md", "./usr/share/doc/rx50order/README.md",
-                                 "./usr/share/man/man1/rx50order.1", "./usr/share/man/man1/rx50probe.1"])
+        self.assertEqual(files, sorted(f"./usr/{name}" for name in INSTALLED))
 
 
 class WindowsArchive(PackageTestCase):
@@ -127,4 +159,6 @@ if __name__ == "__main__":
     harness.parser.add_argument("--cmake", required=True)
     harness.parser.add_argument("--cpack", required=True)
     harness.parser.add_argument("--mandoc", required=True)
+    harness.parser.add_argument("--source-dir", required=True)
+    harness.parser.add_argument("--debian-architecture", help="for a cross build; else the machine's own")
     harness.main()

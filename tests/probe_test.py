@@ -287,7 +287,7 @@ class StartUp(ProbeTestCase):
         # The image would take descriptor 1, and its result would be written
         # to it. With the null device standing there the result is dropped,
         # as the caller asked, and the failure still reaches standard error.
-        self.posix_only("closed descriptors")
+        self.closed_descriptors_possible()
         write(self.path("disk.img"), pdp_volume("RT-11 volume"))
         self.assert_probe(["disk.img", "missing.img"], 69, "", f"{{name}}: stat: missing.img: {NO_SUCH_FILE}\n",
                           wrapper=["sh", "-c", 'exec "$@" >&-', "sh"])

@@ -56,12 +56,13 @@ class PackageCheck(unittest.TestCase):
     def test_passes_for_the_real_package(self):
         result = self.check(self.package)
         self.assertEqual(result.returncode, 0, result.stderr)
-        self.assertIn("package-check: installed, converted from PATH, manual read, removed", result.stdout)
+        self.assertIn("package-check: installed, converted and probed from PATH, manuals read, removed",
+                      result.stdout)
 
     def test_fails_for_every_planted_fault(self):
-        def program(text, keep_real=False):
+        def program(text, keep_real=False, name="rx50order"):
             def change(tree):
-                path = os.path.join(tree, "usr/bin/rx50order")
+                path = os.path.join(tree, "usr/bin", name)
                 if keep_real:
                     os.rename(path, path + ".real")
                 with open(path, "w") as file:
@@ -70,14 +71,15 @@ class PackageCheck(unittest.TestCase):
             return change
 
         def no_manual(tree):
-            os.remove(os.path.join(tree, "usr/share/man/man1/rx50order.1"))
+            os.remove(os.path.join(tree, "usr/share/man/man1/rx50probe.1.gz"))
 
         cases = {
             "the program exits 1": program(EXITS_WITH_1),
             "the program copies the image unchanged": program(COPIES_UNCHANGED),
             "the way back spoils the image": program(SPOILS_THE_WAY_BACK, keep_real=True),
             "a successful run prints something": program(SPEAKS_ON_SUCCESS, keep_real=True),
-            "no manual": no_manual,
+            "the probe tells nothing": program("#!/bin/sh\nexit 0\n", name="rx50probe"),
+            "the probe's manual missing": no_manual,
         }
         for what, change in cases.items():
             with self.subTest(what):

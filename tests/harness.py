@@ -123,11 +123,19 @@ def run(args, cwd, argv0=None, env=None, wrapper=(), program=None, valgrind_log=
     else:
         command = [argv0 or built_in_name(program), *args]
         executable = program
-    with open(stdout_path or os.devnull, "wb") as output_file:
-        result = subprocess.run(command, executable=executable, cwd=cwd, env=full_env, stdin=subprocess.DEVNULL,
-                                stdout=output_file if stdout_path else subprocess.PIPE,
-                                stderr=subprocess.STDOUT if merge_output else subprocess.PIPE,
-                                timeout=120, check=False)
+    for attempt in range(3):
+        with open(stdout_path or os.devnull, "wb") as output_file:
+            result = subprocess.run(command, executable=executable, cwd=cwd, env=full_env, stdin=subprocess.DEVNULL,
+                                    stdout=output_file if stdout_path else subprocess.PIPE,
+                                    stderr=subprocess.STDOUT if merge_output else subprocess.PIPE,
+                                    timeout=120, check=False)
+        # Under load, Wine has been seen to fail to start a program: status 1
+        # and not a byte of output, which neither program ever gives (the
+        # probe's status 1 always comes with a line). Such a run is tried
+        # again; a fault of the program's own would show every time.
+        if not (windows() and result.returncode == 1 and not result.stdout and not result.stderr):
+            break
+        print(f"Wine did not start the program (attempt {attempt + 1}): {command}", file=sys.stderr)
     result.stdout = result.stdout or b""
     if windows():
         # Standard output and error are text streams there: lines end in CR LF.

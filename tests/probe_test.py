@@ -263,12 +263,13 @@ class CommandLine(ProbeTestCase):
                                   argv0=argv0)
 
     def test_wildcards_are_expanded_only_by_windows_start_up_code(self):
-        write(self.path("other.img"), bytes(IMAGE_SIZE))
+        write(self.path("disk.vol"), pdp_volume("RT-11 volume"))
+        write(self.path("other.vol"), bytes(IMAGE_SIZE))
         if harness.windows():
-            self.assert_probe(["*.img"], 1, 'disk.img: pdp order, RT-11 volume "VOLUME"\n'
-                              "other.img: unknown order, no RT-11 or Files-11 home block\n")
+            self.assert_probe(["*.vol"], 1, 'disk.vol: pdp order, RT-11 volume "VOLUME"\n'
+                              "other.vol: unknown order, no RT-11 or Files-11 home block\n")
         else:
-            self.assert_probe(["*.img"], 69, "", f"{{name}}: stat: *.img: {NO_SUCH_FILE}\n")
+            self.assert_probe(["*.vol"], 69, "", f"{{name}}: stat: *.vol: {NO_SUCH_FILE}\n")
 
 
 class Output(ProbeTestCase):

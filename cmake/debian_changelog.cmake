@@ -3,6 +3,7 @@
 # trailer line with the version's date (for the newest, the sources' time,
 # RX50ORDER_SOURCE_DATE, when that is later in its day).
 #   rx50order_debian_changelog(<NEWS.md> <output> <maintainer>)
+# Needs cmake/source_date.cmake first.
 
 # Seconds since 1970 of midnight UTC on a day of the Gregorian calendar.
 function(rx50order_epoch_of_day year month day variable)
@@ -18,15 +19,6 @@ function(rx50order_epoch_of_day year month day variable)
     math(EXPR day_of_era "${year_of_era} * 365 + ${year_of_era} / 4 - ${year_of_era} / 100 + ${day_of_year}")
     math(EXPR epoch "(${era} * 146097 + ${day_of_era} - 719468) * 86400")
     set(${variable} ${epoch} PARENT_SCOPE)
-endfunction()
-
-# The day as a Debian change log writes it: Fri, 11 Dec 2026 00:00:00 +0000.
-function(rx50order_changelog_date epoch variable)
-    set(previous "$ENV{SOURCE_DATE_EPOCH}")
-    set(ENV{SOURCE_DATE_EPOCH} ${epoch})
-    string(TIMESTAMP date "%a, %d %b %Y %H:%M:%S +0000" UTC)
-    set(ENV{SOURCE_DATE_EPOCH} "${previous}")
-    set(${variable} "${date}" PARENT_SCOPE)
 endfunction()
 
 function(rx50order_debian_changelog news output maintainer)
@@ -46,7 +38,8 @@ function(rx50order_debian_changelog news output maintainer)
             if(trailer STREQUAL "" AND RX50ORDER_SOURCE_DATE GREATER epoch)
                 set(epoch ${RX50ORDER_SOURCE_DATE})
             endif()
-            rx50order_changelog_date(${epoch} date)
+            # As a Debian change log writes it: Fri, 11 Dec 2026 00:00:00 +0000.
+            rx50order_format_time(${epoch} "%a, %d %b %Y %H:%M:%S +0000" date)
             string(APPEND changelog "${trailer}${PROJECT_NAME} (${version}) unstable; urgency=medium\n\n")
             set(trailer "\n -- ${maintainer}  ${date}\n\n")
         elseif(line MATCHES "^## ")

@@ -150,16 +150,13 @@ class InputChangesAfterItsCheck(FaultTestCase):
 
 class StandardDescriptors(FaultTestCase):
 
-    def closed(self, descriptors):
-        return ["sh", "-c", f'exec "$@" {descriptors}', "sh"]
-
     def test_a_message_never_lands_in_the_output(self):
         # Without descriptors 0 and 2 the input would take 0 and the output
         # 2, where the message of the failed read would be written.
         if options.memcheck:
             self.skipTest("libfiu allocates memory of its own, and its faults would reach valgrind too")
-        result = self.run_program(SCATTER, wrapper=[*self.closed("<&- 2>&-"), options.fiu_run, "-x", "-c",
-                                                    "enable name=posix/io/rw/read,failinfo=5"])
+        fiu = [options.fiu_run, "-x", "-c", "enable name=posix/io/rw/read,failinfo=5"]
+        result = self.run_program(SCATTER, wrapper=[*harness.with_closed("<&- 2>&-"), *fiu])
         self.assertEqual((result.returncode, read(self.path("out.img"))), (74, b""))
 
     def test_without_a_null_device(self):
@@ -171,7 +168,8 @@ class StandardDescriptors(FaultTestCase):
         for descriptors in ("<&-", ">&-"):
             with self.subTest(closed=descriptors):
                 self.assert_fails_leaving_output_alone(
-                    lambda: self.run_with_fault("nullopen:1:fail", GATHER, wrapper=self.closed(descriptors)), 69,
+                    lambda: self.run_with_fault("nullopen:1:fail", GATHER,
+                                                wrapper=harness.with_closed(descriptors)), 69,
                     "{name}: open: /dev/null: Permission denied\n")
 
 

@@ -2,6 +2,7 @@
 images it works on, and an independent model of the two block orders."""
 
 import argparse
+import contextlib
 import ctypes
 import os
 import random
@@ -124,10 +125,9 @@ def run(args, cwd, argv0=None, env=None, wrapper=(), program=None, valgrind_log=
         command = [argv0 or built_in_name(program), *args]
         executable = program
     for attempt in range(3):
-        with open(stdout_path or os.devnull, "wb") as output_file:
+        with open(stdout_path, "wb") if stdout_path else contextlib.nullcontext(subprocess.PIPE) as stdout:
             result = subprocess.run(command, executable=executable, cwd=cwd, env=full_env, stdin=subprocess.DEVNULL,
-                                    stdout=output_file if stdout_path else subprocess.PIPE,
-                                    stderr=subprocess.STDOUT if merge_output else subprocess.PIPE,
+                                    stdout=stdout, stderr=subprocess.STDOUT if merge_output else subprocess.PIPE,
                                     timeout=120, check=False)
         # Under load, Wine has been seen to fail to start a program: status 1
         # and not a byte of output, which neither program ever gives (the
@@ -143,6 +143,12 @@ def run(args, cwd, argv0=None, env=None, wrapper=(), program=None, valgrind_log=
         result.stderr = (result.stderr or b"").replace(b"\r\n", b"\n")
     result.name = shown_name(program, argv0, started_by_path=bool(wrapper))
     return result
+
+
+def with_closed(descriptors):
+    """A wrapper that starts the program with standard descriptors closed,
+    as a shell's redirections say them: "<&- 2>&-"."""
+    return ["sh", "-c", f'exec "$@" {descriptors}', "sh"]
 
 
 def run_with_empty_argument_vector(program, cwd):

@@ -69,10 +69,6 @@ if(NOT CMAKE_CROSSCOMPILING AND NOT RX50ORDER_SANITIZE AND NOT RX50ORDER_COVERAG
     # it from PATH and removes it; here it must pass for the real package and
     # fail for packages with a planted fault. It needs root or sudo, and the
     # machine's one package database: it runs alone.
-    set(package_options)
-    if(RX50ORDER_DEBIAN_ARCHITECTURE)
-        set(package_options --debian-architecture ${RX50ORDER_DEBIAN_ARCHITECTURE})
-    endif()
     add_test(NAME package_install
         COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/package_check_test.py
                 --script ${PROJECT_SOURCE_DIR}/scripts/package-check --build-dir ${PROJECT_BINARY_DIR}

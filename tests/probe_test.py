@@ -291,7 +291,7 @@ class StartUp(ProbeTestCase):
         self.closed_descriptors_possible()
         write(self.path("disk.img"), pdp_volume("RT-11 volume"))
         self.assert_probe(["disk.img", "missing.img"], 69, "", f"{{name}}: stat: missing.img: {NO_SUCH_FILE}\n",
-                          wrapper=["sh", "-c", 'exec "$@" >&-', "sh"])
+                          wrapper=harness.with_closed(">&-"))
 
     def test_an_empty_argument_vector_gets_the_built_in_name(self):
         self.posix_only("execve with an empty argument vector")

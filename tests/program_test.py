@@ -295,8 +295,7 @@ class ClosedStandardDescriptors(ImageTestCase):
                 # must go nowhere near the FIFO.
                 reader = os.open(self.path("fifo"), os.O_RDONLY | os.O_NONBLOCK)
                 try:
-                    result = self.run_program(["-f", "pro.img", "fifo"],
-                                              wrapper=["sh", "-c", f'exec "$@" {closed}', "sh"])
+                    result = self.run_program(["-f", "pro.img", "fifo"], wrapper=harness.with_closed(closed))
                     self.assertEqual(result.returncode, 74)
                     self.assertEqual(os.read(reader, IMAGE_SIZE), b"")
                 finally:
